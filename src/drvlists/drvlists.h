@@ -1,0 +1,40 @@
+// Driver keys answered by code around the engine: item lists, grouped
+// command sequences and the print-mode record.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/image.h"
+#include "engine/status.h"
+
+namespace m4k7 {
+
+// One item of an item list, 20 bytes in host order.
+struct ListItem {
+  int32_t id;    // the setting value the item stands for
+  int32_t attr1; // the value paired with id in the item-list table, or 20486's answer (key 4118)
+  int32_t attr2; // the first per-item key's answer
+  int32_t attr3; // 20491's answer (4108, 4109); key 4113's availability flag
+  int32_t mark;  // the mark pair's marker on the item whose id is the pair's first value
+};
+static_assert(sizeof(ListItem) == 20);
+
+// Every driver key goes through here: list keys to the services below, the
+// others to lookup and fetch.
+AccessStatus DispatchDriverKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                               uint32_t bufferSize, void *buffer, uint32_t *outSize);
+
+// Fills attributes and marks of count items whose ids stand packed as 32-bit
+// values at the start of items (room for count ListItem records).
+AccessStatus CompleteItemList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                              uint32_t bufferSize, void *items, uint32_t count);
+
+// Keys 4120-4125: the fragments of the key's entries, joined.
+AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                               uint32_t bufferSize, void *buffer, uint32_t *outSize);
+
+// Key 4126: the 192-byte print-mode record for I[4], I[9], I[5], I[8], I[6], I[81].
+AccessStatus AnswerPrintMode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                             uint32_t bufferSize, void *buffer, uint32_t *outSize);
+
+} // namespace m4k7

@@ -1,0 +1,52 @@
+// Key lookup, node walk and value fetch over one database image. The image
+// is a parameter so that tests can walk small, deliberately broken images;
+// the module passes CompiledImage().
+#pragma once
+
+#include <cstdint>
+
+#include "engine/image.h"
+#include "engine/status.h"
+
+namespace m4k7 {
+
+// The two words of the leaf a walk ended in, unchanged.
+// Word 0: kind and pool offset (0 for NK_COMPUTED).
+// Word 1: bits 31-16 the key the leaf answers, bits 15-0 the element count
+//         (the ComputedValueId for NK_COMPUTED).
+struct LeafDescriptor {
+  uint32_t word0;
+  uint32_t word1;
+};
+
+// A corrupted image with a cycle would recurse without end; real images are
+// a dozen nodes deep, so a walk deeper than this fails with -1.
+inline constexpr uint32_t kMaxWalkDepth = 256;
+
+// Finds the key's start node (first match on the low 16 bits) and walks it.
+// 0 and the descriptor on a leaf; 1 no leaf carries the key; 3 not in the
+// index; -1 absent tables or bad index; selector statuses pass through.
+AccessStatus LookupKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                       LeafDescriptor *descriptor);
+
+// Walks the node whose two words are given, for the key and request. The
+// descriptor is written only when the walk returns 0.
+AccessStatus WalkNode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request, uint32_t word0,
+                      uint32_t word1, LeafDescriptor *descriptor);
+
+// Copies the values the descriptor names into the buffer, widened as its
+// kind says, or reports the size needed (2). outSize must be present.
+AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *request, uint32_t bufferSize,
+                       void *buffer, uint32_t *outSize, const LeafDescriptor &descriptor);
+
+// Reads the printer-data value named by an NK_WIDE leaf into *result:
+// 0 read; 1 not read (no handle, or the spooler refused); -1 bad descriptor
+// or exhausted memory.
+AccessStatus ReadPrinterDword(const ImageDescriptor &image, PrinterHandle printer,
+                              const LeafDescriptor &descriptor, uint32_t *result);
+
+// The user's locale country code (international dialling code): 0, or -1
+// when the source is not 0x500F or the locale cannot be read.
+AccessStatus ReadLocaleCountry(uint32_t source, int32_t *result);
+
+} // namespace m4k7

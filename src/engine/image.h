@@ -1,0 +1,137 @@
+// The database image: a table of decision nodes, a key index and four value
+// pools, plus the tables of the driver list services. The engine only reads
+// it; every reference may be absent (nullptr) and every operation that needs
+// an absent table fails with -1. Counts are unsigned and every bound test
+// against them is unsigned.
+#pragma once
+
+#include <cstdint>
+
+namespace m4k7 {
+
+// A decision node: two 32-bit words.
+// Word 0: bits 31-24 kind, bits 23-0 operand (node index or pool offset).
+// Word 1: bits 31-16 key or parameter index, bits 15-0 count;
+//         a case, range or mask uses the whole word as its value.
+struct DbNode {
+  uint32_t word0;
+  uint32_t word1;
+};
+
+enum class NodeKind : uint8_t {
+  NK_BYTES = 1,                // leaf: BytePool bytes; or a StringPool string node
+  NK_INT32 = 2,                // leaf: IntPool values
+  NK_INT8 = 3,                 // leaf: BytePool, sign-extended
+  NK_INT16 = 4,                // leaf: ShortPool, sign-extended
+  NK_UINT8 = 5,                // leaf: BytePool, zero-extended
+  NK_UINT16 = 6,               // leaf: ShortPool, zero-extended
+  NK_WIDE = 7,                 // leaf: BytePool bytes widened to 16-bit characters
+  NK_SEQUENCE = 8,             // children start..start+count-1
+  NK_GUARDED_SEQUENCE = 9,     // sequence whose NK_GUARD children compare I[P]
+  NK_GUARD = 10,               // sequence taken when I[P] of its parent equals bits 31-16
+  NK_SELECT_PARAM = 11,        // cases on I[P]
+  NK_SELECT_STRING = 12,       // string cases on S[P]
+  NK_SELECT_PRINTER_DATA = 13, // cases on the printer-data value named by key 8 with I[0]=P
+  NK_SELECT_LOCALE = 14,       // cases on the locale's country code; P must be 0x500F
+  NK_CASE = 15,                // matches when the value equals word 1
+  NK_STRING_CASE = 16,         // matches when the string equals string node word 1
+  NK_DEFAULT = 17,             // matches always
+  NK_COMPUTED = 18,            // leaf answered by code; count is the ComputedValueId
+  NK_SELECT_MASKED = 19,       // cases on I[P] & mask; operand names the NK_MASK node
+  NK_MASK = 20,                // word 1 is the mask, operand the first case
+  NK_RANGE_CASE = 21,          // matches IntPool[j] <= value <= IntPool[j+1], j = word 1
+};
+
+constexpr NodeKind kindOf(uint32_t word0) { return NodeKind(word0 >> 24); }
+constexpr uint32_t operandOf(uint32_t word0) { return word0 & 0xFFFFFFu; }
+constexpr uint16_t countOf(uint32_t word1) { return uint16_t(word1 & 0xFFFFu); }
+constexpr uint16_t fieldOf(uint32_t word1) { return uint16_t(word1 >> 16); }
+constexpr NodeKind kindOf(DbNode n) { return kindOf(n.word0); }
+constexpr uint32_t operandOf(DbNode n) { return operandOf(n.word0); }
+constexpr uint16_t countOf(DbNode n) { return countOf(n.word1); }
+constexpr uint16_t fieldOf(DbNode n) { return fieldOf(n.word1); }
+
+constexpr uint32_t makeWord0(NodeKind kind, uint32_t operand) {
+  return (uint32_t(kind) << 24) | (operand & 0xFFFFFFu);
+}
+constexpr uint32_t makeWord1(uint16_t field, uint16_t count) { return (uint32_t(field) << 16) | count; }
+
+// Kinds 1 to 7 and 18 are leaves.
+constexpr bool isLeafKind(NodeKind k) {
+  return (k >= NodeKind::NK_BYTES && k <= NodeKind::NK_WIDE) || k == NodeKind::NK_COMPUTED;
+}
+
+// The tag an NK_SELECT_LOCALE node must carry.
+inline constexpr uint16_t kLocaleSource = 0x500F;
+// The key that names printer-data values.
+inline constexpr uint16_t kValueNameKey = 8;
+
+// Grouped lists of the driver keys 4120-4125: each key owns a contiguous run
+// of entry nodes whose trees hold command fragments tagged 0x5008.
+struct GroupedListTable {
+  const uint16_t *groupKeys;
+  const uint16_t *groupEntryCounts;
+  const int32_t *groupEntryStarts;
+  const uint32_t *entryNodes;
+  uint32_t groupCount;
+  uint32_t entryCount;
+};
+
+// Full item lists of the driver settings: list id n is the setting I[n].
+struct ItemListTable {
+  const uint16_t *listIds;
+  const uint16_t *itemCounts;
+  const int32_t *itemStarts;
+  const uint16_t *itemIds;
+  const int32_t *itemValues;
+  uint32_t listCount;
+  uint32_t itemPoolCount;
+};
+
+// One selection row of the print-mode record (20 bytes). The match values
+// are compared, sign-extended, with I[4], I[9], I[5], I[8], I[6], I[81].
+struct PrintModeRow {
+  int16_t match[6];
+  uint16_t section[4];
+};
+static_assert(sizeof(PrintModeRow) == 20);
+
+inline constexpr uint32_t kSection1Size = 48;
+inline constexpr uint32_t kSection2Size = 40;
+inline constexpr uint32_t kSection3Size = 36;
+inline constexpr uint32_t kSection4Size = 48;
+inline constexpr uint32_t kPrintModeRecordSize = 192;
+
+struct PrintModeTables {
+  const PrintModeRow *modeRows;
+  const uint8_t *sectionTable1; // kSection1Size-byte records
+  const uint8_t *sectionTable2; // kSection2Size-byte records
+  const uint8_t *sectionTable3; // kSection3Size-byte records
+  const uint8_t *sectionTable4; // kSection4Size-byte records
+  uint32_t modeRowCount;
+  uint32_t sectionCounts[4]; // stored for checking; the service does not consult them
+};
+
+struct ImageDescriptor {
+  const DbNode *nodes;
+  const uint16_t *keys;
+  const uint32_t *keyNodes; // parallel to keys
+  const int32_t *intPool;
+  const uint16_t *shortPool;
+  const uint8_t *bytePool;
+  const char *stringPool;
+  GroupedListTable groups;
+  ItemListTable items;
+  PrintModeTables printModes;
+  uint32_t nodeCount;
+  uint32_t keyCount;
+  uint32_t intCount;
+  uint32_t shortCount;
+  uint32_t byteSize;
+  uint32_t stringSize;
+};
+
+// The image compiled into the module.
+const ImageDescriptor &CompiledImage();
+
+} // namespace m4k7

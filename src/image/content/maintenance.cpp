@@ -1,0 +1,7 @@
+#include "content.h"
+
+namespace imagec {
+
+void AddMaintenanceKeys(ImageBuilder &b) { (void)b; }
+
+} // namespace imagec

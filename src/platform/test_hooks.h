@@ -1,0 +1,50 @@
+// Hooks that only builds with M4K7DB_TEST_HOOKS have: tests make the N-th
+// heap allocation fail, count live blocks and fix the clock. The shared
+// library is built without them and keeps no mutable state.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace m4k7::platform::testing {
+
+#if defined(M4K7DB_TEST_HOOKS)
+inline constexpr bool kHooksAvailable = true;
+#else
+inline constexpr bool kHooksAvailable = false;
+#endif
+
+// The n-th allocation from now fails (1 = the next one); 0 disarms.
+void FailAllocationAt(uint32_t n);
+// Whether an armed failure has fired since the last FailAllocationAt.
+bool AllocationFailureFired();
+// Allocations made so far and blocks not yet released.
+uint64_t AllocationCount();
+int64_t LiveBlocks();
+
+// Replaces the clock with a fixed time; nullptr restores the real clock.
+void FixClock(const LocalTime *time);
+
+// RAII: arm a failure at n for one scope, disarm at its end.
+class HeapFailAt {
+public:
+  explicit HeapFailAt(uint32_t n) { FailAllocationAt(n); }
+  ~HeapFailAt() { FailAllocationAt(0); }
+  HeapFailAt(const HeapFailAt &) = delete;
+  HeapFailAt &operator=(const HeapFailAt &) = delete;
+  bool fired() const { return AllocationFailureFired(); }
+};
+
+class FixedClock {
+public:
+  explicit FixedClock(LocalTime t) : time_(t) { FixClock(&time_); }
+  ~FixedClock() { FixClock(nullptr); }
+  FixedClock(const FixedClock &) = delete;
+  FixedClock &operator=(const FixedClock &) = delete;
+
+private:
+  LocalTime time_;
+};
+
+} // namespace m4k7::platform::testing
