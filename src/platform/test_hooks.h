@@ -36,6 +36,19 @@ public:
   bool fired() const { return AllocationFailureFired(); }
 };
 
+#if defined(M4K7DB_TEST_HOOKS)
+// The backend's side of the hooks, called only in builds that have them:
+// each allocation attempt asks whether it is the armed one, each block
+// handed out or taken back moves the live count, and the clock asks first
+// for a fixed time.
+namespace detail {
+bool AllocationMustFail();
+void NoteBlockAllocated();
+void NoteBlockReleased();
+bool ReadFixedClock(LocalTime *now);
+} // namespace detail
+#endif
+
 class FixedClock {
 public:
   explicit FixedClock(LocalTime t) : time_(t) { FixClock(&time_); }

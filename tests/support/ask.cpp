@@ -13,12 +13,30 @@ using AccessFn = AccessStatus (*)(uint32_t, const AccessRequest *, uint32_t, voi
 
 AccessFn FunctionOf(Database db) {
   switch (db) {
-  case Database::Root: return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) { return VRT_AccessRootDataBase(k, r, s, b, o); };
-  case Database::Driver: return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) { return VRT_AccessDrvDataBase(k, r, s, b, o); };
-  case Database::LanguageMonitor: return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) { return VRT_AccessLMDataBase(k, r, s, b, o); };
-  case Database::Maintenance: return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) { return VRT_AccessMntDataBase(k, r, s, b, o); };
-  case Database::PA: return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) { return VRT_AccessPADataBase(k, r, s, b, o); };
-  case Database::StatusMonitor: return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) { return VRT_AccessSMDataBase(k, r, s, b, o); };
+  case Database::Root:
+    return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) {
+      return VRT_AccessRootDataBase(k, r, s, b, o);
+    };
+  case Database::Driver:
+    return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) {
+      return VRT_AccessDrvDataBase(k, r, s, b, o);
+    };
+  case Database::LanguageMonitor:
+    return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) {
+      return VRT_AccessLMDataBase(k, r, s, b, o);
+    };
+  case Database::Maintenance:
+    return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) {
+      return VRT_AccessMntDataBase(k, r, s, b, o);
+    };
+  case Database::PA:
+    return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) {
+      return VRT_AccessPADataBase(k, r, s, b, o);
+    };
+  case Database::StatusMonitor:
+    return [](uint32_t k, const AccessRequest *r, uint32_t s, void *b, uint32_t *o) {
+      return VRT_AccessSMDataBase(k, r, s, b, o);
+    };
   }
   return nullptr;
 }
@@ -59,14 +77,16 @@ Request &Request::withSettings(std::initializer_list<std::pair<uint32_t, int32_t
 const AccessRequest &Request::view() {
   absentStrings.resize(strings.size(), false);
   pointers_.clear();
-  for (size_t i = 0; i < strings.size(); ++i) pointers_.push_back(absentStrings[i] ? nullptr : strings[i].c_str());
+  for (size_t i = 0; i < strings.size(); ++i)
+    pointers_.push_back(absentStrings[i] ? nullptr : strings[i].c_str());
   request_.printerHandle = printerHandle;
   request_.context = context;
   request_.stringParamCount = uint32_t(strings.size());
   request_.stringParams = pointers_.empty() ? nullptr : pointers_.data();
   request_.intParamCount = uint32_t(ints.size());
   request_.intParams = ints.empty() ? nullptr : ints.data();
-  request_.printerName = printerName.empty() ? nullptr : reinterpret_cast<const uint16_t *>(printerName.c_str());
+  request_.printerName =
+      printerName.empty() ? nullptr : reinterpret_cast<const uint16_t *>(printerName.c_str());
   return request_;
 }
 
@@ -91,8 +111,10 @@ Answer AskOnce(Database db, uint32_t key, Request &request, uint32_t bufferSize)
   for (size_t i = bufferSize; i < buffer.size(); ++i)
     if (buffer[i] != 0xCD) ADD_FAILURE() << "key " << key << ": wrote past the buffer at " << i;
   a.size = size;
-  if (a.status == 0 && size != 0xDEADBEEF && size <= bufferSize) a.bytes.assign(buffer.begin(), buffer.begin() + size);
-  else if (a.status == 0) a.bytes.assign(buffer.begin(), buffer.begin() + bufferSize);
+  if (a.status == 0 && size != 0xDEADBEEF && size <= bufferSize)
+    a.bytes.assign(buffer.begin(), buffer.begin() + size);
+  else if (a.status == 0)
+    a.bytes.assign(buffer.begin(), buffer.begin() + bufferSize);
   return a;
 }
 
@@ -127,7 +149,9 @@ std::string Hex(const std::vector<uint8_t> &bytes) {
   return out;
 }
 
-std::vector<uint8_t> Bytes(std::string_view escaped) { return std::vector<uint8_t>(escaped.begin(), escaped.end()); }
+std::vector<uint8_t> Bytes(std::string_view escaped) {
+  return std::vector<uint8_t>(escaped.begin(), escaped.end());
+}
 
 std::u16string Utf16(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 

@@ -76,7 +76,7 @@ struct ContentNode {
     SelectLocale,
     Raw, // words given as they are: only for compiler tests of broken input
   };
-  Type type;
+  Type type = Type::Sequence;
   Key key = 0;                  // leaves: the key the leaf answers
   uint16_t param = 0;           // guard value, parameter index, value number or locale source
   uint32_t mask = 0;            // SelectMasked

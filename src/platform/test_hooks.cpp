@@ -1,0 +1,89 @@
+// The test hooks' state. Only builds with M4K7DB_TEST_HOOKS have any: the
+// shared library gets the same functions as no-ops and keeps nothing.
+//
+// Every counter is atomic because the concurrency tests run the exported
+// functions from several threads against one heap. An armed failure is an
+// absolute allocation number, so exactly one attempt matches it however the
+// threads interleave.
+#include "platform/test_hooks.h"
+
+#if defined(M4K7DB_TEST_HOOKS)
+#include <atomic>
+#include <mutex>
+#endif
+
+namespace m4k7::platform::testing {
+
+#if defined(M4K7DB_TEST_HOOKS)
+
+namespace {
+
+struct HookState {
+  std::atomic<uint64_t> attempts{0};  // allocation attempts, failed ones included
+  std::atomic<uint64_t> failAt{0};    // attempt number that fails; 0 = disarmed
+  std::atomic<bool> fired{false};     // the armed attempt has happened
+  std::atomic<int64_t> live{0};       // blocks handed out and not released
+  std::atomic<bool> clockFixed{false};
+  std::mutex clockLock;               // guards fixedTime against torn copies
+  LocalTime fixedTime{};
+};
+
+HookState &State() {
+  static HookState state;
+  return state;
+}
+
+} // namespace
+
+void FailAllocationAt(uint32_t n) {
+  HookState &s = State();
+  s.fired.store(false);
+  s.failAt.store(n == 0 ? 0 : s.attempts.load() + n);
+}
+
+bool AllocationFailureFired() { return State().fired.load(); }
+uint64_t AllocationCount() { return State().attempts.load(); }
+int64_t LiveBlocks() { return State().live.load(); }
+
+void FixClock(const LocalTime *time) {
+  HookState &s = State();
+  std::lock_guard<std::mutex> hold(s.clockLock);
+  if (time != nullptr) s.fixedTime = *time;
+  s.clockFixed.store(time != nullptr);
+}
+
+namespace detail {
+
+bool AllocationMustFail() {
+  HookState &s = State();
+  uint64_t attempt = s.attempts.fetch_add(1) + 1;
+  if (attempt != s.failAt.load()) return false;
+  s.fired.store(true);
+  return true;
+}
+
+void NoteBlockAllocated() { State().live.fetch_add(1); }
+void NoteBlockReleased() { State().live.fetch_sub(1); }
+
+bool ReadFixedClock(LocalTime *now) {
+  HookState &s = State();
+  if (!s.clockFixed.load()) return false;
+  std::lock_guard<std::mutex> hold(s.clockLock);
+  if (!s.clockFixed.load()) return false;
+  *now = s.fixedTime;
+  return true;
+}
+
+} // namespace detail
+
+#else
+
+void FailAllocationAt(uint32_t) {}
+bool AllocationFailureFired() { return false; }
+uint64_t AllocationCount() { return 0; }
+int64_t LiveBlocks() { return 0; }
+void FixClock(const LocalTime *) {}
+
+#endif
+
+} // namespace m4k7::platform::testing
