@@ -302,7 +302,12 @@ bool Layout::run(std::string *error) {
   return true;
 }
 
-template <class T> const T *DataOf(const std::vector<T> &v) { return v.empty() ? nullptr : v.data(); }
+// Every table of a compiled image is present, empty ones included: an
+// absent table fails every lookup, an empty one only finds nothing.
+template <class T> const T *DataOf(const std::vector<T> &v) {
+  static const T none{};
+  return v.empty() ? &none : v.data();
+}
 
 } // namespace
 
@@ -314,7 +319,7 @@ m4k7::ImageDescriptor ImageTables::descriptor() const {
   d.intPool = DataOf(ints);
   d.shortPool = DataOf(shorts);
   d.bytePool = DataOf(bytes);
-  d.stringPool = strings.empty() ? nullptr : strings.data();
+  d.stringPool = strings.data();
   d.groups = {DataOf(groupKeys),  DataOf(groupEntryCounts),   DataOf(groupEntryStarts),
               DataOf(entryNodes), uint32_t(groupKeys.size()), uint32_t(entryNodes.size())};
   d.items = {DataOf(listIds),    DataOf(itemCounts),       DataOf(itemStarts),      DataOf(itemIds),

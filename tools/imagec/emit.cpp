@@ -63,16 +63,16 @@ std::string EmitImageSource(const ImageTables &t) {
         << r.match[4] << ", " << r.match[5] << "}, {" << r.section[0] << ", " << r.section[1] << ", "
         << r.section[2] << ", " << r.section[3] << "}},";
   }
-  if (t.modeRows.empty()) out << "{}";
+  if (t.modeRows.empty()) out << "{{0, 0, 0, 0, 0, 0}, {0, 0, 0, 0}}";
   out << "\n};\n";
   Array(out, "uint8_t", "kSection1", t.section1);
   Array(out, "uint8_t", "kSection2", t.section2);
   Array(out, "uint8_t", "kSection3", t.section3);
   Array(out, "uint8_t", "kSection4", t.section4);
 
-  auto ptr = [](bool present, const char *name) {
-    return present ? std::string(name) : std::string("nullptr");
-  };
+  // Empty tables are emitted as one unused element, so that every table is
+  // present: an absent table fails every lookup, an empty one finds nothing.
+  auto ptr = [](bool, const char *name) { return std::string(name); };
   out << "\nconstexpr ImageDescriptor kImage = {\n"
       << "    kNodes, " << ptr(!t.keys.empty(), "kKeys") << ", " << ptr(!t.keyNodes.empty(), "kKeyNodes")
       << ", " << ptr(!t.ints.empty(), "kInts") << ", " << ptr(!t.shorts.empty(), "kShorts") << ", "
