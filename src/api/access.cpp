@@ -15,33 +15,39 @@ KeyRange RangeOf(Database db) {
   case Database::PA: return {0x4001, 0x4FFF};
   case Database::StatusMonitor: return {0x6001, 0x6FFF};
   }
-  return {1, 0};
+  return {1, 0}; // no key lies in an empty range
 }
 
 AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t key,
                             const AccessRequest *request, uint32_t bufferSize, void *buffer,
                             uint32_t *outSize) {
   if (request == nullptr) return kNoPrinter;
-  const KeyRange range = RangeOf(db);
   const uint16_t k = uint16_t(key);
+  const KeyRange range = RangeOf(db);
   if (k < range.first || k > range.last) return kNotFound;
 
-  // The walk and the computations see the printer opened here; the caller's
-  // request is never written.
-  AccessRequest own = *request;
-  const bool openByName = request->printerHandle == nullptr && request->printerName != nullptr;
-  if (openByName) own.printerHandle = platform::OpenPrinter(request->printerName);
+  // A caller that forgets the size variable still gets its status rather
+  // than a write through a null pointer.
+  uint32_t unreported = 0;
+  if (outSize == nullptr) outSize = &unreported;
+
+  // The walk and the computed values read the handle from the request, so
+  // a printer opened by name goes into a private copy; the caller's record
+  // is never written.
+  AccessRequest copy = *request;
+  const bool opensByName = request->printerHandle == nullptr && request->printerName != nullptr;
+  if (opensByName) copy.printerHandle = platform::OpenPrinter(request->printerName);
 
   AccessStatus status;
   if (db == Database::Driver) {
-    status = DispatchDriverKey(image, key, &own, bufferSize, buffer, outSize);
+    status = DispatchDriverKey(image, k, &copy, bufferSize, buffer, outSize);
   } else {
     LeafDescriptor leaf{};
-    status = LookupKey(image, key, &own, &leaf);
-    if (status == kOk) status = FetchLeaf(image, &own, bufferSize, buffer, outSize, leaf);
+    status = LookupKey(image, k, &copy, &leaf);
+    if (status == kOk) status = FetchLeaf(image, &copy, bufferSize, buffer, outSize, leaf);
   }
 
-  if (openByName && own.printerHandle != nullptr) platform::ClosePrinter(own.printerHandle);
+  if (opensByName && copy.printerHandle != nullptr) platform::ClosePrinter(copy.printerHandle);
   return status;
 }
 

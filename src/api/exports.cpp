@@ -1,5 +1,5 @@
-// The module's exported functions: argument passing only, over the image
-// compiled into the module.
+// The exported access functions: argument checks and the engine live in
+// AccessDatabase; these only bind each database to the compiled image.
 #include "api/access.h"
 #include "m4k7db.h"
 #include "platform/platform.h"
@@ -7,8 +7,6 @@
 using m4k7::AccessDatabase;
 using m4k7::CompiledImage;
 using m4k7::Database;
-
-extern "C" {
 
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessRootDataBase(uint32_t key, const AccessRequest *request,
                                                            uint32_t bufferSize, void *buffer,
@@ -48,13 +46,13 @@ M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessSMDataBase(uint32_t key, const Acc
 }
 
 #if !defined(_WIN32)
+// A POSIX caller has no spooler to open printers with, so the module lends
+// it the one its own by-name path uses.
 M4K7DB_API int m4k7db_open_printer(const uint16_t *name, PrinterHandle *handle) {
-  if (handle == nullptr) return 1;
-  *handle = name ? m4k7::platform::OpenPrinter(name) : nullptr;
-  return *handle ? 0 : 1;
+  if (name == nullptr || handle == nullptr) return 1;
+  *handle = m4k7::platform::OpenPrinter(name);
+  return *handle != nullptr ? 0 : 1;
 }
 
 M4K7DB_API void m4k7db_close_printer(PrinterHandle handle) { m4k7::platform::ClosePrinter(handle); }
 #endif
-
-} // extern "C"

@@ -1,6 +1,7 @@
 #include "api/work_copy.h"
 
 #include <cstddef>
+#include <new>
 
 #include "platform/platform.h"
 
@@ -8,48 +9,74 @@ namespace m4k7 {
 
 namespace {
 
-constexpr TemplateShape kShapes[] = {{1, 1}, {106, 0}, {14, 5}, {1, 0}, {4, 0}, {17, 9}};
+constexpr TemplateShape kShapes[] = {
+    {1, 1},   // root
+    {106, 0}, // driver
+    {14, 5},  // language monitor
+    {1, 0},   // maintenance
+    {4, 0},   // PA
+    {17, 9},  // status monitor
+};
 
-// The integer slots follow the header, the string slots follow them, each
-// at its own alignment.
-constexpr size_t AlignUp(size_t n, size_t a) { return (n + a - 1) / a * a; }
+constexpr size_t AlignUp(size_t at, size_t alignment) { return (at + alignment - 1) / alignment * alignment; }
+
+// Where the slots sit in the one block: header, integers, string pointers.
+struct Layout {
+  size_t ints;
+  size_t strings;
+  size_t total;
+};
+
+Layout LayoutOf(const TemplateShape &shape) {
+  Layout l{};
+  l.ints = AlignUp(sizeof(AccessRequest), alignof(int32_t));
+  l.strings = AlignUp(l.ints + shape.intSlots * sizeof(int32_t), alignof(const char *));
+  l.total = l.strings + shape.stringSlots * sizeof(const char *);
+  return l;
+}
+
+// How many leading entries a source really provides: an array that is
+// absent holds none, whatever its count says.
+uint32_t Provided(const void *array, uint32_t count, uint32_t room) {
+  if (array == nullptr) return 0;
+  return count < room ? count : room;
+}
 
 } // namespace
 
 bool ShapeOf(int32_t templateNumber, TemplateShape *shape) {
   if (templateNumber < 0 || templateNumber > 5) return false;
-  *shape = kShapes[templateNumber];
+  if (shape != nullptr) *shape = kShapes[templateNumber];
   return true;
 }
 
 AccessRequest *MakeWorkCopy(int32_t templateNumber, const AccessRequest *source) {
   TemplateShape shape{};
   if (!ShapeOf(templateNumber, &shape)) return nullptr;
-  const size_t intsAt = AlignUp(sizeof(AccessRequest), alignof(int32_t));
-  const size_t stringsAt = AlignUp(intsAt + shape.intSlots * sizeof(int32_t), alignof(const char *));
-  void *block = platform::Allocate(stringsAt + shape.stringSlots * sizeof(const char *));
+  const Layout layout = LayoutOf(shape);
+  auto *block = static_cast<unsigned char *>(platform::Allocate(layout.total));
   if (block == nullptr) return nullptr;
 
-  auto *base = static_cast<unsigned char *>(block);
-  auto *copy = static_cast<AccessRequest *>(block);
-  auto *ints = reinterpret_cast<int32_t *>(base + intsAt);
-  auto *strings = reinterpret_cast<const char **>(base + stringsAt);
+  auto *copy = new (block) AccessRequest{};
+  auto *ints = reinterpret_cast<int32_t *>(block + layout.ints);
+  auto *strings = reinterpret_cast<const char **>(block + layout.strings);
+  if (source != nullptr) {
+    copy->printerHandle = source->printerHandle;
+    copy->context = source->context;
+  }
 
-  copy->printerHandle = source ? source->printerHandle : nullptr;
-  copy->context = source ? source->context : 0;
-  copy->printerName = nullptr;
-
-  // Slots the source does not fill are cleared: 0, or no string (read as "").
   copy->stringParamCount = shape.stringSlots;
-  copy->stringParams = shape.stringSlots ? strings : nullptr;
-  const uint32_t sourceStrings = source && source->stringParams ? source->stringParamCount : 0;
+  copy->stringParams = shape.stringSlots == 0 ? nullptr : strings;
+  const uint32_t givenStrings =
+      source == nullptr ? 0 : Provided(source->stringParams, source->stringParamCount, shape.stringSlots);
   for (uint32_t i = 0; i < shape.stringSlots; ++i)
-    strings[i] = i < sourceStrings ? source->stringParams[i] : nullptr;
+    strings[i] = i < givenStrings ? source->stringParams[i] : nullptr;
 
   copy->intParamCount = shape.intSlots;
   copy->intParams = ints;
-  const uint32_t sourceInts = source && source->intParams ? source->intParamCount : 0;
-  for (uint32_t i = 0; i < shape.intSlots; ++i) ints[i] = i < sourceInts ? source->intParams[i] : 0;
+  const uint32_t givenInts =
+      source == nullptr ? 0 : Provided(source->intParams, source->intParamCount, shape.intSlots);
+  for (uint32_t i = 0; i < shape.intSlots; ++i) ints[i] = i < givenInts ? source->intParams[i] : 0;
   return copy;
 }
 

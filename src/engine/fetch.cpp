@@ -7,13 +7,18 @@ namespace m4k7 {
 
 namespace {
 
-// Bytes one element of a leaf kind takes in the caller's buffer.
-uint32_t DeliveredWidth(NodeKind kind) {
-  switch (kind) {
-  case NodeKind::NK_BYTES: return 1;
-  case NodeKind::NK_WIDE: return 2;
-  default: return 4;
+// Writes n pool elements widened to 32 bits (or 16 for characters) in host
+// order; the caller's buffer need not be aligned.
+template <class Out, class In> void Widen(const In *from, uint32_t n, void *buffer) {
+  auto *to = static_cast<unsigned char *>(buffer);
+  for (uint32_t i = 0; i < n; ++i) {
+    const Out v = Out(from[i]);
+    std::memcpy(to + size_t(i) * sizeof(Out), &v, sizeof(Out));
   }
+}
+
+bool SliceFits(const void *pool, uint32_t poolCount, uint32_t offset, uint32_t n) {
+  return pool != nullptr && uint64_t(offset) + n <= poolCount;
 }
 
 } // namespace
@@ -25,16 +30,23 @@ AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *reques
   const uint32_t n = countOf(descriptor.word1);
 
   uint32_t required = 0;
-  if (kind == NodeKind::NK_COMPUTED) {
+  switch (kind) {
+  case NodeKind::NK_BYTES: required = n; break;
+  case NodeKind::NK_INT32:
+  case NodeKind::NK_INT8:
+  case NodeKind::NK_INT16:
+  case NodeKind::NK_UINT8:
+  case NodeKind::NK_UINT16: required = 4 * n; break;
+  case NodeKind::NK_WIDE: required = 2 * n; break;
+  case NodeKind::NK_COMPUTED: {
     const AccessStatus probe = ComputeValue(image, uint16_t(n), request, 0, nullptr, &required);
     if (probe == kNotFound)
       required = 0;
     else if (probe != kOk && probe != kBufferTooSmall)
       return probe;
-  } else if (kind >= NodeKind::NK_BYTES && kind <= NodeKind::NK_WIDE) {
-    required = n * DeliveredWidth(kind);
-  } else {
-    return kFailed;
+    break;
+  }
+  default: return kFailed;
   }
 
   if (buffer == nullptr || bufferSize < required) {
@@ -42,44 +54,41 @@ AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *reques
     return kBufferTooSmall;
   }
 
-  if (kind == NodeKind::NK_COMPUTED) {
-    const AccessStatus status = ComputeValue(image, uint16_t(n), request, bufferSize, buffer, &required);
-    if (status != kOk) return status;
-    *outSize = required;
-    return kOk;
-  }
-
-  auto *out = static_cast<uint8_t *>(buffer);
   switch (kind) {
   case NodeKind::NK_BYTES:
-  case NodeKind::NK_INT8:
-  case NodeKind::NK_UINT8:
-  case NodeKind::NK_WIDE:
-    if (image.bytePool == nullptr || offset + n > image.byteSize) return kFailed;
+    if (!SliceFits(image.bytePool, image.byteSize, offset, n)) return kFailed;
+    if (n != 0) std::memcpy(buffer, image.bytePool + offset, n);
     break;
   case NodeKind::NK_INT32:
-    if (image.intPool == nullptr || offset + n > image.intCount) return kFailed;
+    if (!SliceFits(image.intPool, image.intCount, offset, n)) return kFailed;
+    Widen<int32_t>(image.intPool + offset, n, buffer);
     break;
-  default:
-    if (image.shortPool == nullptr || offset + n > image.shortCount) return kFailed;
+  case NodeKind::NK_INT8:
+    if (!SliceFits(image.bytePool, image.byteSize, offset, n)) return kFailed;
+    Widen<int32_t>(reinterpret_cast<const int8_t *>(image.bytePool + offset), n, buffer);
+    break;
+  case NodeKind::NK_INT16:
+    if (!SliceFits(image.shortPool, image.shortCount, offset, n)) return kFailed;
+    Widen<int32_t>(reinterpret_cast<const int16_t *>(image.shortPool + offset), n, buffer);
+    break;
+  case NodeKind::NK_UINT8:
+    if (!SliceFits(image.bytePool, image.byteSize, offset, n)) return kFailed;
+    Widen<uint32_t>(image.bytePool + offset, n, buffer);
+    break;
+  case NodeKind::NK_UINT16:
+    if (!SliceFits(image.shortPool, image.shortCount, offset, n)) return kFailed;
+    Widen<uint32_t>(image.shortPool + offset, n, buffer);
+    break;
+  case NodeKind::NK_WIDE:
+    if (!SliceFits(image.bytePool, image.byteSize, offset, n)) return kFailed;
+    Widen<uint16_t>(image.bytePool + offset, n, buffer);
+    break;
+  default: {
+    // NK_COMPUTED: the second call writes the answer and its final size.
+    const AccessStatus status = ComputeValue(image, uint16_t(n), request, bufferSize, buffer, &required);
+    if (status != kOk) return status;
     break;
   }
-  for (uint32_t i = 0; i < n; ++i) {
-    int32_t v = 0;
-    switch (kind) {
-    case NodeKind::NK_BYTES: out[i] = image.bytePool[offset + i]; continue;
-    case NodeKind::NK_WIDE: {
-      const uint16_t c = image.bytePool[offset + i];
-      std::memcpy(out + 2 * i, &c, 2);
-      continue;
-    }
-    case NodeKind::NK_INT32: v = image.intPool[offset + i]; break;
-    case NodeKind::NK_INT8: v = int8_t(image.bytePool[offset + i]); break;
-    case NodeKind::NK_UINT8: v = image.bytePool[offset + i]; break;
-    case NodeKind::NK_INT16: v = int16_t(image.shortPool[offset + i]); break;
-    default: v = image.shortPool[offset + i]; break; // NK_UINT16
-    }
-    std::memcpy(out + 4 * i, &v, 4);
   }
   *outSize = required;
   return kOk;

@@ -2,11 +2,8 @@
 
 namespace m4k7 {
 
-using detail::Walk;
-
 namespace detail {
 
-// The walk of node `index`: callers have checked it against nodeCount.
 AccessStatus WalkIndex(const Walk &walk, uint32_t index, uint32_t depth) {
   const DbNode &node = walk.image.nodes[index];
   return WalkAt(walk, node.word0, node.word1, depth);
@@ -14,12 +11,12 @@ AccessStatus WalkIndex(const Walk &walk, uint32_t index, uint32_t depth) {
 
 namespace {
 
-// Sequences, guards, cases and defaults all walk their list in order; the
-// first child that answers anything but "not mine" decides.
+// Sequences, guards, cases and defaults walk their list in order; the first
+// child that answers anything but "not mine" decides, failures included.
 AccessStatus WalkSequence(const Walk &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
   if (walk.image.nodes == nullptr) return kFailed;
-  const uint32_t count = countOf(word1);
   const uint32_t start = operandOf(word0);
+  const uint32_t count = countOf(word1);
   if (count == 0) return kNotFound;
   for (uint32_t i = 0; i < count; ++i) {
     if (start + i >= walk.image.nodeCount) return kFailed;
@@ -32,11 +29,10 @@ AccessStatus WalkSequence(const Walk &walk, uint32_t word0, uint32_t word1, uint
 } // namespace
 
 AccessStatus WalkAt(const Walk &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
-  // A cycle in a corrupted image would recurse for ever; real images are a
-  // dozen nodes deep.
   if (depth >= kMaxWalkDepth) return kFailed;
   const NodeKind kind = kindOf(word0);
   if (isLeafKind(kind)) {
+    // Several keys may share a start node; a leaf answers only its own key.
     if (fieldOf(word1) != walk.key) return kNotFound;
     walk.descriptor->word0 = word0;
     walk.descriptor->word1 = word1;
@@ -53,7 +49,7 @@ AccessStatus WalkAt(const Walk &walk, uint32_t word0, uint32_t word1, uint32_t d
   case NodeKind::NK_SELECT_LOCALE:
   case NodeKind::NK_SELECT_MASKED: return WalkIntegerSelect(walk, word0, word1, depth);
   case NodeKind::NK_SELECT_STRING: return WalkStringSelect(walk, word0, word1, depth);
-  default: return kFailed; // string cases, masks, range cases and unknown kinds are never walked
+  default: return kFailed; // string cases, masks, range cases and unknown kinds only stand in lists
   }
 }
 
@@ -62,21 +58,8 @@ AccessStatus WalkAt(const Walk &walk, uint32_t word0, uint32_t word1, uint32_t d
 AccessStatus WalkNode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                       uint32_t word0, uint32_t word1, LeafDescriptor *descriptor) {
   if (descriptor == nullptr) return kFailed;
-  const Walk walk{image, uint16_t(key), request, descriptor};
+  const detail::Walk walk{image, uint16_t(key), request, descriptor};
   return detail::WalkAt(walk, word0, word1, 0);
-}
-
-AccessStatus LookupKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
-                       LeafDescriptor *descriptor) {
-  if (image.keys == nullptr || image.keyNodes == nullptr || image.keyCount == 0) return kFailed;
-  const uint16_t wanted = uint16_t(key);
-  uint32_t i = 0;
-  while (i < image.keyCount && image.keys[i] != wanted) ++i;
-  if (i == image.keyCount) return kUnknownKey;
-  const uint32_t start = image.keyNodes[i];
-  if (image.nodes == nullptr || start >= image.nodeCount) return kFailed;
-  const DbNode &node = image.nodes[start];
-  return WalkNode(image, key, request, node.word0, node.word1, descriptor);
 }
 
 } // namespace m4k7

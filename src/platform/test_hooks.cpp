@@ -19,12 +19,12 @@ namespace m4k7::platform::testing {
 namespace {
 
 struct HookState {
-  std::atomic<uint64_t> attempts{0};  // allocation attempts, failed ones included
-  std::atomic<uint64_t> failAt{0};    // attempt number that fails; 0 = disarmed
-  std::atomic<bool> fired{false};     // the armed attempt has happened
-  std::atomic<int64_t> live{0};       // blocks handed out and not released
+  std::atomic<uint64_t> attempts{0}; // allocation attempts, failed ones included
+  std::atomic<uint64_t> failAt{0};   // attempt number that fails; 0 = disarmed
+  std::atomic<bool> fired{false};    // the armed attempt has happened
+  std::atomic<int64_t> live{0};      // blocks handed out and not released
   std::atomic<bool> clockFixed{false};
-  std::mutex clockLock;               // guards fixedTime against torn copies
+  std::mutex clockLock; // guards fixedTime against torn copies
   LocalTime fixedTime{};
 };
 

@@ -1,17 +1,47 @@
-execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+# Lists the dynamic symbols the shared library defines and fails unless they
+# are exactly the public functions of m4k7db.h.
+#   cmake -DNM=nm -DLIBRARY=libm4k7db.so -P check_exports.cmake
+cmake_policy(VERSION 3.25)
+
+set(expected
+  VRT_AccessDrvDataBase
+  VRT_AccessLMDataBase
+  VRT_AccessMntDataBase
+  VRT_AccessPADataBase
+  VRT_AccessRootDataBase
+  VRT_AccessSMDataBase
+  m4k7db_close_printer
+  m4k7db_open_printer)
+# Symbols some linkers add to every shared object.
+set(linker_symbols _init _fini _edata _end __bss_start)
+
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}: ${errors}")
 endif()
-string(REGEX MATCHALL "[ \t][TDBRVW] [^\n]+" lines "${symbols}")
-set(found "")
-foreach(line ${lines})
-  string(REGEX REPLACE "^[ \t][TDBRVW] " "" name "${line}")
-  list(APPEND found ${name})
+
+string(REPLACE "\n" ";" lines "${listing}")
+set(exported "")
+foreach(line IN LISTS lines)
+  # "<address> <type> <name>[@version]"
+  if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] ([^ @]+)")
+    set(name "${CMAKE_MATCH_1}")
+    if(NOT name IN_LIST linker_symbols)
+      list(APPEND exported "${name}")
+    endif()
+  endif()
 endforeach()
-list(SORT found)
-set(expected VRT_AccessDrvDataBase VRT_AccessLMDataBase VRT_AccessMntDataBase VRT_AccessPADataBase
-    VRT_AccessRootDataBase VRT_AccessSMDataBase m4k7db_close_printer m4k7db_open_printer)
-list(SORT expected)
-if(NOT found STREQUAL expected)
-  message(FATAL_ERROR "exported symbols differ:\n  found:    ${found}\n  expected: ${expected}")
+list(SORT exported)
+list(REMOVE_DUPLICATES exported)
+
+if(NOT exported STREQUAL expected)
+  set(extra ${exported})
+  list(REMOVE_ITEM extra ${expected})
+  set(missing ${expected})
+  if(exported)
+    list(REMOVE_ITEM missing ${exported})
+  endif()
+  message(FATAL_ERROR "${LIBRARY} exports the wrong symbols.\n  missing: ${missing}\n  unexpected: ${extra}")
 endif()
+message(STATUS "exported: ${exported}")

@@ -1,185 +1,149 @@
-// Work copies and the access step, over small images and the printer-data file.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
+#include <numeric>
 #include <string>
 #include <vector>
 
-#include "api/access.h"
+#include <gtest/gtest.h>
+
 #include "api/work_copy.h"
-#include "engine/engine.h"
 #include "platform/test_hooks.h"
 
 namespace m4k7 {
 namespace {
 
+using platform::testing::AllocationCount;
 using platform::testing::HeapFailAt;
 using platform::testing::LiveBlocks;
 
-TEST(WorkCopies, ShapesAndCopiedSlots) {
-  std::vector<int32_t> ints(200);
-  for (int i = 0; i < 200; ++i) ints[size_t(i)] = i + 1;
-  const char *strings[] = {"a", "b", "c"};
-  AccessRequest source{reinterpret_cast<PrinterHandle>(0x1234), 77, 3, strings, 200, ints.data(), nullptr};
-  struct {
-    int32_t templ;
-    uint32_t sourceInts;
-    uint32_t wantInts, wantStrings, copied;
-  } cases[] = {
-      {1, 200, 106, 0, 106}, {1, 30, 106, 0, 30}, {0, 200, 1, 1, 1}, {5, 200, 17, 9, 17}, {3, 200, 1, 0, 1}};
-  for (auto c : cases) {
-    source.intParamCount = c.sourceInts;
-    WorkCopy copy(RequestTemplate(c.templ), &source);
-    ASSERT_TRUE(copy) << c.templ;
-    const AccessRequest &r = *copy.get();
-    EXPECT_EQ(r.intParamCount, c.wantInts);
-    EXPECT_EQ(r.stringParamCount, c.wantStrings);
-    EXPECT_EQ(r.stringParams == nullptr, c.wantStrings == 0);
-    EXPECT_EQ(r.printerHandle, source.printerHandle);
-    EXPECT_EQ(r.context, 77u);
-    EXPECT_EQ(r.printerName, nullptr);
-    for (uint32_t i = 0; i < r.intParamCount; ++i)
-      EXPECT_EQ(r.intParams[i], i < c.copied ? int32_t(i + 1) : 0) << i;
-    for (uint32_t i = 0; i < r.stringParamCount; ++i)
-      EXPECT_EQ(r.stringParams[i], i < 3 ? strings[i] : nullptr);
-  }
-  EXPECT_EQ(LiveBlocks(), 0);
-}
+// The shapes the module's own lookups rely on, one per database.
+struct Shape {
+  int32_t number;
+  uint32_t ints, strings;
+};
+constexpr Shape kShapes[] = {{0, 1, 1}, {1, 106, 0}, {2, 14, 5}, {3, 1, 0}, {4, 4, 0}, {5, 17, 9}};
 
-TEST(WorkCopies, UnknownTemplatesAndExhaustedHeap) {
-  const uint64_t before = platform::testing::AllocationCount();
-  EXPECT_EQ(MakeWorkCopy(6, nullptr), nullptr);
-  EXPECT_EQ(MakeWorkCopy(-1, nullptr), nullptr);
-  EXPECT_EQ(platform::testing::AllocationCount(), before) << "unknown templates allocate nothing";
-  AccessRequest *none = MakeWorkCopy(0, nullptr);
-  ASSERT_NE(none, nullptr);
-  EXPECT_EQ(none->printerHandle, nullptr);
-  EXPECT_EQ(none->context, 0u);
-  FreeWorkCopy(none);
-  FreeWorkCopy(nullptr);
-  HeapFailAt fail(1);
-  EXPECT_EQ(MakeWorkCopy(1, nullptr), nullptr);
-  EXPECT_TRUE(fail.fired());
-  EXPECT_EQ(LiveBlocks(), 0);
-}
-
-// Key 8 names value 2; key 9 is a printer-data select on value 2: 0 -> [10],
-// default -> [20].
-struct PrinterImage {
-  std::vector<DbNode> nodes;
-  std::vector<uint16_t> keys{8, 9};
-  std::vector<uint32_t> keyNodes{0, 3};
-  std::vector<uint8_t> bytes;
-  ImageDescriptor image{};
-  explicit PrinterImage(bool withDefault) {
-    const std::string name = "TpxUI_CustomECPMode";
-    bytes.assign(name.begin(), name.end());
-    bytes.push_back(0);
-    bytes.push_back(10);
-    bytes.push_back(20);
-    const uint32_t n = uint32_t(name.size() + 1);
-    nodes = {{makeWord0(NodeKind::NK_SELECT_PARAM, 1), makeWord1(0, 1)},
-             {makeWord0(NodeKind::NK_CASE, 2), 2},
-             {makeWord0(NodeKind::NK_WIDE, 0), makeWord1(8, uint16_t(n))},
-             {makeWord0(NodeKind::NK_SELECT_PRINTER_DATA, 4), makeWord1(2, uint16_t(withDefault ? 2 : 1))},
-             {makeWord0(NodeKind::NK_CASE, 6), 0},
-             {makeWord0(NodeKind::NK_DEFAULT, 7), 0},
-             {makeWord0(NodeKind::NK_INT8, n), makeWord1(9, 1)},
-             {makeWord0(NodeKind::NK_INT8, n + 1), makeWord1(9, 1)}};
-    image.nodes = nodes.data();
-    image.nodeCount = uint32_t(nodes.size());
-    image.keys = keys.data();
-    image.keyNodes = keyNodes.data();
-    image.keyCount = 2;
-    image.bytePool = bytes.data();
-    image.byteSize = uint32_t(bytes.size());
+// A source with `ints` integer slots valued 1000 + i and `strings` strings.
+struct Source {
+  std::vector<int32_t> ints;
+  std::vector<std::string> text;
+  std::vector<const char *> strings;
+  AccessRequest request{};
+  Source(uint32_t intCount, uint32_t stringCount) {
+    ints.resize(intCount);
+    std::iota(ints.begin(), ints.end(), 1000);
+    for (uint32_t i = 0; i < stringCount; ++i) text.push_back("s" + std::to_string(i));
+    for (const std::string &s : text) strings.push_back(s.c_str());
+    request.printerHandle = reinterpret_cast<PrinterHandle>(uintptr_t(0x1234));
+    request.context = 0xC0FFEE;
+    request.intParamCount = intCount;
+    request.intParams = ints.empty() ? nullptr : ints.data();
+    request.stringParamCount = stringCount;
+    request.stringParams = strings.empty() ? nullptr : strings.data();
+    static const uint16_t name[] = {'P', 0};
+    request.printerName = name;
   }
 };
 
-class PrinterData : public ::testing::Test {
-protected:
-  void SetUp() override {
-    path_ = testing::TempDir() + "m4k7db_printers.txt";
-    std::FILE *f = std::fopen(path_.c_str(), "w");
-    std::fputs(
-        "[Zero]\nTpxUI_CustomECPMode = dword:0\n[One]\nTpxUI_CustomECPMode = dword:1\n"
-        "[Long]\nTpxUI_CustomECPMode = hex:01,02,03,04,05,06,07,08\n[Short]\nTpxUI_CustomECPMode = hex:00\n"
-        "[Empty]\n[Broken]\nTpxUI_CustomECPMode = dword:x\n",
-        f);
-    std::fclose(f);
-    setenv("M4K7DB_PRINTER_DATA", path_.c_str(), 1);
-  }
-  void TearDown() override { unsetenv("M4K7DB_PRINTER_DATA"); }
-
-  static AccessStatus Ask(const PrinterImage &img, const char *printer, int32_t *value) {
-    std::u16string name(printer, printer + std::strlen(printer));
-    AccessRequest req{};
-    req.printerName = printer[0] ? reinterpret_cast<const uint16_t *>(name.c_str()) : nullptr;
-    uint32_t size = 0;
-    *value = -1;
-    return AccessDatabase(img.image, Database::Root, 9, &req, 4, value, &size);
-  }
-  std::string path_;
-};
-
-TEST_F(PrinterData, SelectReadsTheStoredValue) {
-  const PrinterImage img(true);
-  struct {
-    const char *printer;
-    AccessStatus status;
-    int32_t value;
-  } cases[] = {{"Zero", 0, 10},  {"Short", 0, 10},   {"One", 0, 20},     {"Long", 0, 20},
-               {"Empty", 0, 20}, {"Broken", -4, -1}, {"Nobody", -4, -1}, {"", -4, -1}};
-  for (auto c : cases) {
-    int32_t value = 0;
-    EXPECT_EQ(Ask(img, c.printer, &value), c.status) << c.printer;
-    EXPECT_EQ(value, c.value) << c.printer;
-  }
-  EXPECT_EQ(LiveBlocks(), 0);
-}
-
-TEST_F(PrinterData, WithoutADefaultAMissingValueIsNoAnswer) {
-  const PrinterImage img(false);
-  int32_t value = 0;
-  EXPECT_EQ(Ask(img, "Empty", &value), 1);
-  EXPECT_EQ(Ask(img, "Long", &value), 1) << "more than 4 bytes reads as missing";
-  EXPECT_EQ(Ask(img, "Zero", &value), 0);
-}
-
-TEST_F(PrinterData, EveryAllocationFailureIsACleanFailure) {
-  const PrinterImage img(true);
-  for (uint32_t n = 1;; ++n) {
-    HeapFailAt fail(n);
-    int32_t value = 0;
-    const AccessStatus status = Ask(img, "One", &value);
-    if (!fail.fired()) {
-      EXPECT_EQ(status, 0);
-      break;
+TEST(WorkCopies, TakeTheTemplateShapeAndTheSourcesLeadingSlots) {
+  struct Case {
+    uint32_t sourceInts, sourceStrings;
+  };
+  const Case sources[] = {{0, 0}, {30, 2}, {200, 12}};
+  for (const Shape &shape : kShapes) {
+    for (const Case &c : sources) {
+      Source src(c.sourceInts, c.sourceStrings);
+      TemplateShape declared{};
+      ASSERT_TRUE(ShapeOf(shape.number, &declared));
+      EXPECT_EQ(declared.intSlots, shape.ints);
+      EXPECT_EQ(declared.stringSlots, shape.strings);
+      const uint64_t before = AllocationCount();
+      AccessRequest *copy = MakeWorkCopy(shape.number, &src.request);
+      ASSERT_NE(copy, nullptr);
+      EXPECT_EQ(AllocationCount() - before, 1u) << "one block per copy";
+      const std::string what = "template " + std::to_string(shape.number) + " from " +
+                               std::to_string(c.sourceInts) + "+" + std::to_string(c.sourceStrings);
+      EXPECT_EQ(copy->printerHandle, src.request.printerHandle) << what;
+      EXPECT_EQ(copy->context, src.request.context) << what;
+      EXPECT_EQ(copy->printerName, nullptr) << what;
+      ASSERT_EQ(copy->intParamCount, shape.ints) << what;
+      ASSERT_NE(copy->intParams, nullptr) << what;
+      EXPECT_NE(copy->intParams, src.request.intParams) << what;
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(copy->intParams) % alignof(int32_t), 0u) << what;
+      for (uint32_t i = 0; i < shape.ints; ++i)
+        ASSERT_EQ(copy->intParams[i], i < c.sourceInts ? src.ints[i] : 0) << what << " slot " << i;
+      ASSERT_EQ(copy->stringParamCount, shape.strings) << what;
+      if (shape.strings == 0) {
+        EXPECT_EQ(copy->stringParams, nullptr) << what;
+      } else {
+        ASSERT_NE(copy->stringParams, nullptr) << what;
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(copy->stringParams) % alignof(const char *), 0u) << what;
+        for (uint32_t i = 0; i < shape.strings; ++i) // the references, not the strings
+          ASSERT_EQ(copy->stringParams[i], i < c.sourceStrings ? src.strings[i] : nullptr)
+              << what << " string " << i;
+      }
+      FreeWorkCopy(copy);
+      EXPECT_EQ(LiveBlocks(), 0) << what;
     }
-    EXPECT_EQ(status, -1) << n;
-    EXPECT_EQ(LiveBlocks(), 0) << n;
   }
 }
 
-TEST_F(PrinterData, ACallersHandleIsUsedAndNotClosed) {
-  const PrinterImage img(true);
-  const std::u16string one = u"One", zero = u"Zero";
-  PrinterHandle handle = nullptr;
-  ASSERT_EQ(m4k7db_open_printer(reinterpret_cast<const uint16_t *>(one.c_str()), &handle), 0);
-  AccessRequest req{};
-  req.printerHandle = handle;
-  req.printerName = reinterpret_cast<const uint16_t *>(zero.c_str()); // ignored: the handle wins
-  const AccessRequest before = req;
-  int32_t value = 0;
-  uint32_t size = 0;
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_EQ(AccessDatabase(img.image, Database::Root, 9, &req, 4, &value, &size), 0);
-    EXPECT_EQ(value, 20);
+TEST(WorkCopies, WithoutASourceEverySlotIsClear) {
+  for (const Shape &shape : kShapes) {
+    WorkCopy copy(RequestTemplate(shape.number), nullptr);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy.get()->printerHandle, nullptr);
+    EXPECT_EQ(copy.get()->context, 0u);
+    for (uint32_t i = 0; i < shape.ints; ++i) ASSERT_EQ(copy.ints()[i], 0);
+    for (uint32_t i = 0; i < shape.strings; ++i) ASSERT_EQ(copy.get()->stringParams[i], nullptr);
   }
-  EXPECT_EQ(std::memcmp(&before, &req, sizeof req), 0) << "the request is never written";
-  m4k7db_close_printer(handle);
+  EXPECT_EQ(LiveBlocks(), 0);
+}
+
+TEST(WorkCopies, SourceArraysThatAreAbsentOrNotCounted) {
+  // A count of 0 means the array is not read, however bogus; an absent
+  // array with a count reads as empty.
+  const auto *bogus = reinterpret_cast<const char *const *>(uintptr_t(0x10));
+  AccessRequest src{};
+  src.stringParamCount = 0;
+  src.stringParams = bogus;
+  src.intParamCount = 0;
+  src.intParams = reinterpret_cast<const int32_t *>(uintptr_t(0x10));
+  {
+    WorkCopy copy(RequestTemplate::StatusMonitor, &src);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy.get()->stringParams[0], nullptr);
+    EXPECT_EQ(copy.ints()[0], 0);
+  }
+  src.stringParamCount = 4;
+  src.stringParams = nullptr;
+  src.intParamCount = 50;
+  src.intParams = nullptr;
+  {
+    WorkCopy copy(RequestTemplate::LanguageMonitor, &src);
+    ASSERT_TRUE(copy);
+    for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(copy.get()->stringParams[i], nullptr);
+    for (uint32_t i = 0; i < 14; ++i) EXPECT_EQ(copy.ints()[i], 0);
+  }
+  EXPECT_EQ(LiveBlocks(), 0);
+}
+
+TEST(WorkCopies, UnknownTemplatesAndExhaustedMemoryGiveNone) {
+  Source src(10, 2);
+  for (int32_t number : {-1, 6, 7, 1000, INT32_MIN}) {
+    const uint64_t before = AllocationCount();
+    EXPECT_EQ(MakeWorkCopy(number, &src.request), nullptr) << number;
+    EXPECT_EQ(AllocationCount(), before) << "template " << number << " allocated";
+    TemplateShape shape{};
+    EXPECT_FALSE(ShapeOf(number, &shape));
+  }
+  for (const Shape &shape : kShapes) {
+    HeapFailAt fail(1);
+    EXPECT_EQ(MakeWorkCopy(shape.number, &src.request), nullptr);
+    EXPECT_TRUE(fail.fired());
+    EXPECT_EQ(LiveBlocks(), 0);
+  }
+  FreeWorkCopy(nullptr);
+  EXPECT_EQ(LiveBlocks(), 0);
 }
 
 } // namespace

@@ -37,7 +37,9 @@ struct Case {
   NodeRef target;
 };
 inline Case is(int32_t value, NodeRef target) { return {Case::Type::Value, value, 0, target}; }
-inline Case range(int32_t lower, int32_t upper, NodeRef target) { return {Case::Type::Range, lower, upper, target}; }
+inline Case range(int32_t lower, int32_t upper, NodeRef target) {
+  return {Case::Type::Range, lower, upper, target};
+}
 inline Case otherwise(NodeRef target) { return {Case::Type::Default, 0, 0, target}; }
 
 // One entry of a string select: an exact text, or the default.
@@ -77,14 +79,14 @@ struct ContentNode {
     Raw, // words given as they are: only for compiler tests of broken input
   };
   Type type = Type::Sequence;
-  Key key = 0;                  // leaves: the key the leaf answers
-  uint16_t param = 0;           // guard value, parameter index, value number or locale source
-  uint32_t mask = 0;            // SelectMasked
-  uint16_t computedId = 0;      // Computed
-  std::vector<int64_t> ints;    // Ints
-  std::string bytes;            // Wide (without its NUL) and Bytes
+  Key key = 0;                   // leaves: the key the leaf answers
+  uint16_t param = 0;            // guard value, parameter index, value number or locale source
+  uint32_t mask = 0;             // SelectMasked
+  uint16_t computedId = 0;       // Computed
+  std::vector<int64_t> ints;     // Ints
+  std::string bytes;             // Wide (without its NUL) and Bytes
   std::vector<NodeRef> children; // Sequence, Guard, Guarded
-  std::vector<Case> cases;      // Select*, except SelectString
+  std::vector<Case> cases;       // Select*, except SelectString
   std::vector<StringCase> stringCases;
   uint32_t rawWord0 = 0, rawWord1 = 0; // Raw
 };
@@ -98,6 +100,12 @@ public:
   NodeRef ints(Key key, std::vector<int64_t> values);
   NodeRef wide(Key key, std::string_view name);
   NodeRef bytes(Key key, std::string_view data);
+  // A string literal's bytes up to its own terminator, embedded NULs
+  // included: "\x1B(b\x01\x00\x01" is six bytes, where a plain conversion
+  // to string_view would stop at the first \x00.
+  template <size_t N> NodeRef bytes(Key key, const char (&literal)[N]) {
+    return bytes(key, std::string_view(literal, N - 1));
+  }
   NodeRef computed(Key key, uint16_t computedValueId);
 
   // Structure. A sequence walks its children in order; the first that
@@ -123,7 +131,10 @@ public:
   void hang(NodeRef node);
   // The key whose start node is node 0, the sequence of every root: a plain
   // lookup of it answers the first of its leaves that the request reaches.
-  void keyOfAllRoots(Key key) { allRootsKey_ = key; hasAllRootsKey_ = true; }
+  void keyOfAllRoots(Key key) {
+    allRootsKey_ = key;
+    hasAllRootsKey_ = true;
+  }
 
   // Driver list tables.
   void groupedList(Key key, std::vector<NodeRef> entries);

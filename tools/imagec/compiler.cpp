@@ -1,12 +1,11 @@
 #include "compiler.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <map>
-#include <set>
+#include <type_traits>
 #include <unordered_map>
 
+#include "describe.h"
 #include "validate.h"
 
 namespace imagec {
@@ -15,324 +14,441 @@ using m4k7::DbNode;
 using m4k7::makeWord0;
 using m4k7::makeWord1;
 using m4k7::NodeKind;
+using m4k7::inspect::KeyLabel;
 
 namespace {
 
-std::string KeyName(Key key) {
-  char text[32];
-  std::snprintf(text, sizeof text, "key 0x%04X (%u)", unsigned(key), unsigned(key));
-  return text;
-}
-
-// Finds `needle` as a contiguous run in `pool`, or appends it: equal values
-// share one slice.
-template <class T> uint32_t PlaceSlice(std::vector<T> &pool, const std::vector<T> &needle) {
-  if (needle.empty()) return 0;
-  if (pool.size() >= needle.size()) {
-    const auto it = std::search(pool.begin(), pool.end(), needle.begin(), needle.end());
-    if (it != pool.end()) return uint32_t(it - pool.begin());
-  }
-  const uint32_t at = uint32_t(pool.size());
-  pool.insert(pool.end(), needle.begin(), needle.end());
-  return at;
-}
+// A 24-bit operand reaches no further; a 16-bit count holds no more.
+constexpr uint64_t kOperandLimit = 0x1000000;
+constexpr size_t kCountLimit = 0xFFFF;
 
 uint64_t Pack(DbNode n) { return (uint64_t(n.word0) << 32) | n.word1; }
 
+// Where a slice of `n` elements equal to `data` starts in `pool`: its first
+// occurrence, or the end after appending what the pool's tail does not
+// already hold. Placing every slice at its first occurrence is what makes
+// equal answers share one slice, whichever leaf came first.
+template <typename Pool, typename T> uint64_t PlaceSlice(Pool &pool, const T *data, size_t n) {
+  if (n == 0) return 0;
+  auto found = std::search(pool.begin(), pool.end(), data, data + n);
+  if (found != pool.end()) return uint64_t(found - pool.begin());
+  size_t overlap = std::min(n - 1, pool.size());
+  for (; overlap > 0; --overlap)
+    if (std::equal(data, data + overlap, pool.end() - std::ptrdiff_t(overlap))) break;
+  const uint64_t start = pool.size() - overlap;
+  pool.insert(pool.end(), data + overlap, data + n);
+  return start;
+}
+
 class Layout {
 public:
-  Layout(const ImageBuilder &content, ImageTables *out) : content_(content), out_(*out) {}
+  Layout(const ImageBuilder &content, ImageTables *out) : b_(content), t_(*out) {}
 
-  bool run(std::string *error);
+  bool run(std::string *error) {
+    const bool ok = placeRoots() && placeGroupedLists() && placeItemLists() && placePrintModes();
+    if (!ok && error) *error = error_;
+    return ok;
+  }
 
 private:
-  bool words(NodeRef ref, Key context, DbNode *node);
-  bool leafWords(const ContentNode &n, DbNode *node);
-  bool caseWords(const Case &c, Key context, DbNode *node);
-  uint32_t placeRun(const std::vector<DbNode> &run);
-  uint32_t placeSingle(DbNode node) { return placeRun({node}); }
-  bool fail(Key context, const std::string &what) {
-    error_ = KeyName(context) + ": " + what;
+  bool fail(const std::string &what) {
+    error_ = context_ + what;
     return false;
   }
 
-  const ImageBuilder &content_;
-  ImageTables &out_;
-  std::string error_;
-  std::map<std::vector<uint64_t>, uint32_t> runs_;
-  std::unordered_map<uint32_t, DbNode> memo_;
-  std::set<uint32_t> visiting_;
-};
+  // --- the node table -----------------------------------------------------
 
-// A run of node words stored once: an equal run, or an equal single node
-// anywhere in the table, is reused.
-uint32_t Layout::placeRun(const std::vector<DbNode> &run) {
-  std::vector<uint64_t> packed;
-  for (const DbNode &n : run) packed.push_back(Pack(n));
-  if (const auto it = runs_.find(packed); it != runs_.end()) return it->second;
-  const uint32_t at = uint32_t(out_.nodes.size());
-  out_.nodes.insert(out_.nodes.end(), run.begin(), run.end());
-  runs_.emplace(packed, at);
-  for (size_t i = 0; i < run.size(); ++i) runs_.emplace(std::vector<uint64_t>{packed[i]}, uint32_t(at + i));
-  return at;
-}
+  void fill(uint32_t index, DbNode words) {
+    t_.nodes[index] = words;
+    filled_[index] = true;
+    at_[Pack(words)].push_back(index);
+  }
 
-bool Layout::leafWords(const ContentNode &n, DbNode *node) {
-  switch (n.type) {
-  case ContentNode::Type::Ints: {
-    int64_t lo = 0, hi = 0;
-    for (int64_t v : n.ints) {
-      if (v < INT32_MIN || v > UINT32_MAX)
-        return fail(n.key, "integer " + std::to_string(v) + " does not fit 32 bits");
-      lo = std::min(lo, v), hi = std::max(hi, v);
-    }
-    if (n.ints.size() > 0xFFFF) return fail(n.key, "leaf too long");
-    const uint16_t count = uint16_t(n.ints.size());
-    // The narrowest kind that holds every value.
-    if (hi > INT32_MAX || lo < -32768 || hi > 65535 || (lo < 0 && hi > 32767)) {
-      std::vector<int32_t> v;
-      for (int64_t x : n.ints) v.push_back(int32_t(uint32_t(x)));
-      *node = {makeWord0(NodeKind::NK_INT32, PlaceSlice(out_.ints, v)), makeWord1(n.key, count)};
-    } else if (lo >= -128 && hi <= 127) {
-      std::vector<uint8_t> v;
-      for (int64_t x : n.ints) v.push_back(uint8_t(int8_t(x)));
-      *node = {makeWord0(NodeKind::NK_INT8, PlaceSlice(out_.bytes, v)), makeWord1(n.key, count)};
-    } else if (lo >= 0 && hi <= 255) {
-      std::vector<uint8_t> v(n.ints.begin(), n.ints.end());
-      *node = {makeWord0(NodeKind::NK_UINT8, PlaceSlice(out_.bytes, v)), makeWord1(n.key, count)};
-    } else {
-      const NodeKind kind = hi <= 32767 ? NodeKind::NK_INT16 : NodeKind::NK_UINT16;
-      std::vector<uint16_t> v;
-      for (int64_t x : n.ints) v.push_back(uint16_t(x));
-      *node = {makeWord0(kind, PlaceSlice(out_.shorts, v)), makeWord1(n.key, count)};
-    }
-    return true;
+  uint32_t append(DbNode words) {
+    t_.nodes.push_back(words);
+    filled_.push_back(false);
+    const uint32_t index = uint32_t(t_.nodes.size() - 1);
+    fill(index, words);
+    return index;
   }
-  case ContentNode::Type::Wide:
-  case ContentNode::Type::Bytes: {
-    std::vector<uint8_t> v(n.bytes.begin(), n.bytes.end());
-    if (n.type == ContentNode::Type::Wide) v.push_back(0);
-    if (v.size() > 0xFFFF) return fail(n.key, "leaf too long");
-    const NodeKind kind = n.type == ContentNode::Type::Wide ? NodeKind::NK_WIDE : NodeKind::NK_BYTES;
-    *node = {makeWord0(kind, PlaceSlice(out_.bytes, v)), makeWord1(n.key, uint16_t(v.size()))};
-    return true;
-  }
-  default: *node = {makeWord0(NodeKind::NK_COMPUTED, 0), makeWord1(n.key, n.computedId)}; return true;
-  }
-}
 
-bool Layout::caseWords(const Case &c, Key context, DbNode *node) {
-  DbNode target{};
-  if (!words(c.target, context, &target)) return false;
-  const uint32_t at = placeSingle(target);
-  switch (c.type) {
-  case Case::Type::Value: *node = {makeWord0(NodeKind::NK_CASE, at), uint32_t(c.value)}; break;
-  case Case::Type::Default: *node = {makeWord0(NodeKind::NK_DEFAULT, at), 0}; break;
-  case Case::Type::Range: {
-    if (c.value > c.upper) return fail(context, "range case with its bounds reversed");
-    const uint32_t j = PlaceSlice(out_.ints, std::vector<int32_t>{c.value, c.upper});
-    *node = {makeWord0(NodeKind::NK_RANGE_CASE, at), j};
-    break;
+  // One node with these words: an existing one, else a new one.
+  uint32_t single(DbNode words) {
+    auto it = at_.find(Pack(words));
+    return it != at_.end() ? it->second.front() : append(words);
   }
-  }
-  return true;
-}
 
-// The two words of a content node, with everything below it placed.
-bool Layout::words(NodeRef ref, Key context, DbNode *node) {
-  if (!ref.valid() || ref.id >= content_.nodes().size())
-    return fail(context, "reference to a node that does not exist");
-  if (const auto it = memo_.find(ref.id); it != memo_.end()) return *node = it->second, true;
-  if (!visiting_.insert(ref.id).second) return fail(context, "content refers to itself");
-  const ContentNode &n = content_.node(ref);
-  using T = ContentNode::Type;
-  switch (n.type) {
-  case T::Ints:
-  case T::Wide:
-  case T::Bytes:
-  case T::Computed:
-    if (!leafWords(n, node)) return false;
-    break;
-  case T::Raw: *node = {n.rawWord0, n.rawWord1}; break;
-  case T::Sequence:
-  case T::Guard:
-  case T::Guarded: {
-    std::vector<DbNode> run;
-    for (NodeRef child : n.children) {
-      DbNode w{};
-      if (!words(child, context, &w)) return false;
-      run.push_back(w);
-    }
-    const uint32_t at = run.empty() ? 0 : placeRun(run);
-    const NodeKind kind = n.type == T::Sequence ? NodeKind::NK_SEQUENCE
-                          : n.type == T::Guard  ? NodeKind::NK_GUARD
-                                                : NodeKind::NK_GUARDED_SEQUENCE;
-    *node = {makeWord0(kind, at), makeWord1(n.type == T::Sequence ? 0 : n.param, uint16_t(run.size()))};
-    break;
-  }
-  case T::SelectString: {
-    std::vector<DbNode> run;
-    for (const StringCase &c : n.stringCases) {
-      DbNode target{};
-      if (!words(c.target, context, &target)) return false;
-      const uint32_t at = placeSingle(target);
-      if (c.isDefault) {
-        run.push_back({makeWord0(NodeKind::NK_DEFAULT, at), 0});
-        continue;
+  // A contiguous run with these words: an existing one, else a new one.
+  bool placeRun(const std::vector<DbNode> &words, uint32_t *start) {
+    *start = 0;
+    if (words.empty()) return true;
+    if (words.size() > kCountLimit)
+      return fail("a list of " + std::to_string(words.size()) + " entries; at most 65535 fit its count");
+    auto it = at_.find(Pack(words[0]));
+    if (it != at_.end())
+      for (uint32_t candidate : it->second) {
+        if (uint64_t(candidate) + words.size() > t_.nodes.size()) continue;
+        bool same = true;
+        for (size_t i = 1; i < words.size() && same; ++i)
+          same = filled_[candidate + i] && Pack(t_.nodes[candidate + i]) == Pack(words[i]);
+        if (same) {
+          *start = candidate;
+          return true;
+        }
       }
-      const std::vector<char> text(c.text.begin(), c.text.end());
-      std::vector<char> pool(out_.strings.begin(), out_.strings.end());
-      const uint32_t offset = PlaceSlice(pool, text);
-      out_.strings.assign(pool.begin(), pool.end());
-      const uint32_t s =
-          placeSingle({makeWord0(NodeKind::NK_BYTES, offset), makeWord1(0, uint16_t(text.size()))});
-      run.push_back({makeWord0(NodeKind::NK_STRING_CASE, at), s});
-    }
-    const uint32_t at = run.empty() ? 0 : placeRun(run);
-    *node = {makeWord0(NodeKind::NK_SELECT_STRING, at), makeWord1(n.param, uint16_t(run.size()))};
-    break;
+    *start = uint32_t(t_.nodes.size());
+    for (const DbNode &w : words) append(w);
+    return true;
   }
-  default: { // integer selects
-    std::vector<DbNode> run;
-    for (const Case &c : n.cases) {
-      DbNode w{};
-      if (!caseWords(c, context, &w)) return false;
-      run.push_back(w);
-    }
-    uint32_t at = run.empty() ? 0 : placeRun(run);
-    NodeKind kind = NodeKind::NK_SELECT_PARAM;
-    if (n.type == T::SelectPrinterData) kind = NodeKind::NK_SELECT_PRINTER_DATA;
-    if (n.type == T::SelectLocale) kind = NodeKind::NK_SELECT_LOCALE;
-    if (n.type == T::SelectMasked) {
-      kind = NodeKind::NK_SELECT_MASKED;
-      at = placeSingle({makeWord0(NodeKind::NK_MASK, at), n.mask});
-    }
-    *node = {makeWord0(kind, at), makeWord1(n.param, uint16_t(run.size()))};
-    break;
+
+  // --- content nodes ------------------------------------------------------
+
+  bool known(NodeRef ref) {
+    if (ref.id < b_.nodes().size()) return true;
+    return fail("refers to node ref " + std::to_string(ref.id) + ", which this content does not hold");
   }
-  }
-  visiting_.erase(ref.id);
-  memo_.emplace(ref.id, *node);
-  return true;
-}
 
-bool Layout::run(std::string *error) {
-  // The roots of node 0. A plain lookup of the all-roots key walks them in
-  // this order and answers the first fragment it reaches; the driver's keys
-  // come first, so that a driver request meets the page-format command
-  // before root key 0x0012's string select could fail it for want of a
-  // string parameter.
-  std::vector<std::pair<Key, NodeRef>> keys = content_.keys();
-  std::stable_sort(keys.begin(), keys.end(), [](auto &a, auto &b) { return a.first < b.first; });
-  for (size_t i = 1; i < keys.size(); ++i)
-    if (keys[i].first == keys[i - 1].first)
-      return *error = KeyName(keys[i].first) + ": key given twice", false;
-  if (content_.hasAllRootsKey())
-    for (auto &k : keys)
-      if (k.first == content_.allRootsKey()) return *error = KeyName(k.first) + ": key given twice", false;
-
-  auto driverSide = [](Key k) { return k >= 0x1000 && k <= 0x5FFF; };
-  std::vector<std::pair<NodeRef, Key>> roots; // root and the key it is named after
-  std::set<uint32_t> seen;
-  auto addRoot = [&](NodeRef r, Key k) {
-    if (seen.insert(r.id).second) roots.emplace_back(r, k);
-  };
-  for (auto &[k, r] : keys)
-    if (driverSide(k)) addRoot(r, k);
-  for (NodeRef r : content_.hung()) addRoot(r, content_.hasAllRootsKey() ? content_.allRootsKey() : 0);
-  for (auto &[k, r] : keys)
-    if (!driverSide(k)) addRoot(r, k);
-
-  out_.nodes.assign(1 + roots.size(), DbNode{0, 0});
-  std::vector<DbNode> rootWords;
-  for (auto &[r, k] : roots) {
+  // The words of a content node, with everything it refers to placed.
+  bool wordsOf(NodeRef ref, DbNode *out) {
+    if (!known(ref)) return false;
+    const uint32_t id = ref.id;
+    if (state_[id] == kDone) {
+      *out = words_[id];
+      return true;
+    }
+    if (state_[id] == kBusy) return fail("content node " + std::to_string(id) + " refers back to itself");
+    state_[id] = kBusy;
     DbNode w{};
-    if (!words(r, k, &w)) return *error = error_, false;
-    rootWords.push_back(w);
+    if (!compute(b_.node(ref), &w)) return false;
+    words_[id] = w;
+    state_[id] = kDone;
+    if (slot_[id] >= 0) fill(uint32_t(slot_[id]), w);
+    *out = w;
+    return true;
   }
-  for (size_t i = 0; i < rootWords.size(); ++i) out_.nodes[1 + i] = rootWords[i];
-  out_.nodes[0] = {makeWord0(NodeKind::NK_SEQUENCE, 1), makeWord1(0, uint16_t(roots.size()))};
-  std::map<uint32_t, uint32_t> rootIndex;
-  for (size_t i = 0; i < roots.size(); ++i) rootIndex[roots[i].first.id] = uint32_t(1 + i);
 
-  std::vector<std::pair<Key, uint32_t>> index;
-  for (auto &[k, r] : keys) index.emplace_back(k, rootIndex[r.id]);
-  if (content_.hasAllRootsKey()) index.emplace_back(content_.allRootsKey(), 0);
-  std::sort(index.begin(), index.end());
-  for (auto &[k, n] : index) out_.keys.push_back(k), out_.keyNodes.push_back(n);
+  // The index of one node that stands for this content node: its root slot
+  // if it has one, else any node with its words.
+  bool indexOf(NodeRef ref, uint32_t *index) {
+    DbNode w;
+    if (!wordsOf(ref, &w)) return false;
+    *index = slot_[ref.id] >= 0 ? uint32_t(slot_[ref.id]) : single(w);
+    return true;
+  }
 
-  for (const auto &[key, entries] : content_.groupedLists()) {
-    out_.groupKeys.push_back(key);
-    out_.groupEntryCounts.push_back(uint16_t(entries.size()));
-    out_.groupEntryStarts.push_back(int32_t(out_.entryNodes.size()));
-    for (NodeRef e : entries) {
-      if (const auto it = rootIndex.find(e.id); it != rootIndex.end()) {
-        out_.entryNodes.push_back(it->second);
-        continue;
+  bool leafWords(NodeKind kind, uint64_t offset, size_t count, Key key, DbNode *out) {
+    const std::string label = KeyLabel(key) + ": ";
+    if (count > kCountLimit)
+      return fail(label + "a leaf of " + std::to_string(count) + " elements; at most 65535 fit its count");
+    if (offset >= kOperandLimit) return fail(label + "the pool has grown past what a 24-bit offset reaches");
+    *out = {makeWord0(kind, uint32_t(offset)), makeWord1(key, uint16_t(count))};
+    return true;
+  }
+
+  bool compute(const ContentNode &c, DbNode *out) {
+    using T = ContentNode::Type;
+    switch (c.type) {
+    case T::Ints: {
+      std::vector<int32_t> values;
+      for (int64_t v : c.ints) {
+        if (v < INT32_MIN || v > int64_t(UINT32_MAX))
+          return fail(KeyLabel(c.key) + ": value " + std::to_string(v) + " is outside the 32-bit range");
+        // 0x80000000 and above keep their bit pattern as int32.
+        values.push_back(int32_t(uint32_t(v)));
       }
-      DbNode w{};
-      if (!words(e, key, &w)) return *error = error_, false;
-      out_.entryNodes.push_back(placeSingle(w));
+      const NodeKind kind = m4k7::inspect::NarrowestIntKind(values.data(), values.size());
+      uint64_t offset = 0;
+      if (kind == NodeKind::NK_INT8 || kind == NodeKind::NK_UINT8) {
+        std::vector<uint8_t> raw(values.begin(), values.end());
+        offset = PlaceSlice(t_.bytes, raw.data(), raw.size());
+      } else if (kind == NodeKind::NK_INT16 || kind == NodeKind::NK_UINT16) {
+        std::vector<uint16_t> raw(values.begin(), values.end());
+        offset = PlaceSlice(t_.shorts, raw.data(), raw.size());
+      } else {
+        offset = PlaceSlice(t_.ints, values.data(), values.size());
+      }
+      return leafWords(kind, offset, values.size(), c.key, out);
     }
-  }
-  for (const auto &[id, items] : content_.itemLists()) {
-    out_.listIds.push_back(id);
-    out_.itemCounts.push_back(uint16_t(items.size()));
-    out_.itemStarts.push_back(int32_t(out_.itemIds.size()));
-    for (auto [itemId, value] : items) out_.itemIds.push_back(itemId), out_.itemValues.push_back(value);
-  }
-  // Each distinct section record is stored once, numbered in first-use order.
-  std::map<std::vector<uint8_t>, uint16_t> sections[4];
-  std::vector<uint8_t> *tables[4] = {&out_.section1, &out_.section2, &out_.section3, &out_.section4};
-  for (const PrintModeRowSource &row : content_.printModeRows()) {
-    m4k7::PrintModeRow stored{};
-    for (int i = 0; i < 6; ++i) stored.match[i] = row.match[size_t(i)];
-    const std::vector<uint8_t> records[4] = {{row.section1.begin(), row.section1.end()},
-                                             {row.section2.begin(), row.section2.end()},
-                                             {row.section3.begin(), row.section3.end()},
-                                             {row.section4.begin(), row.section4.end()}};
-    for (int s = 0; s < 4; ++s) {
-      auto [it, fresh] = sections[s].emplace(records[s], uint16_t(sections[s].size()));
-      if (fresh) tables[s]->insert(tables[s]->end(), records[s].begin(), records[s].end());
-      stored.section[s] = it->second;
+    case T::Wide: {
+      if (c.bytes.find('\0') != std::string::npos) return fail(KeyLabel(c.key) + ": a name that holds a NUL");
+      const std::string text = c.bytes + '\0'; // the caller receives a terminated string
+      const uint64_t offset =
+          PlaceSlice(t_.bytes, reinterpret_cast<const uint8_t *>(text.data()), text.size());
+      return leafWords(NodeKind::NK_WIDE, offset, text.size(), c.key, out);
     }
-    out_.modeRows.push_back(stored);
+    case T::Bytes: {
+      const uint64_t offset =
+          PlaceSlice(t_.bytes, reinterpret_cast<const uint8_t *>(c.bytes.data()), c.bytes.size());
+      return leafWords(NodeKind::NK_BYTES, offset, c.bytes.size(), c.key, out);
+    }
+    case T::Computed:
+      *out = {makeWord0(NodeKind::NK_COMPUTED, 0), makeWord1(c.key, c.computedId)};
+      return true;
+    case T::Sequence:
+    case T::Guard:
+    case T::Guarded: {
+      std::vector<DbNode> children;
+      for (NodeRef child : c.children) {
+        DbNode w;
+        if (!wordsOf(child, &w)) return false;
+        children.push_back(w);
+      }
+      uint32_t start;
+      if (!placeRun(children, &start)) return false;
+      const NodeKind kind = c.type == T::Sequence ? NodeKind::NK_SEQUENCE
+                            : c.type == T::Guard  ? NodeKind::NK_GUARD
+                                                  : NodeKind::NK_GUARDED_SEQUENCE;
+      const uint16_t field = c.type == T::Sequence ? 0 : c.param;
+      *out = {makeWord0(kind, start), makeWord1(field, uint16_t(children.size()))};
+      return true;
+    }
+    case T::Select:
+    case T::SelectMasked:
+    case T::SelectPrinterData:
+    case T::SelectLocale: {
+      std::vector<DbNode> entries;
+      for (const Case &cs : c.cases) {
+        uint32_t target;
+        if (!indexOf(cs.target, &target)) return false;
+        switch (cs.type) {
+        case Case::Type::Value:
+          entries.push_back({makeWord0(NodeKind::NK_CASE, target), uint32_t(cs.value)});
+          break;
+        case Case::Type::Default: entries.push_back({makeWord0(NodeKind::NK_DEFAULT, target), 0}); break;
+        case Case::Type::Range: {
+          if (cs.value > cs.upper)
+            return fail("empty range " + std::to_string(cs.value) + ".." + std::to_string(cs.upper));
+          const int32_t pair[2] = {cs.value, cs.upper};
+          const uint64_t j = PlaceSlice(t_.ints, pair, 2);
+          entries.push_back({makeWord0(NodeKind::NK_RANGE_CASE, target), uint32_t(j)});
+          break;
+        }
+        }
+      }
+      uint32_t start;
+      if (!placeRun(entries, &start)) return false;
+      const uint16_t count = uint16_t(entries.size());
+      switch (c.type) {
+      case T::Select: *out = {makeWord0(NodeKind::NK_SELECT_PARAM, start), makeWord1(c.param, count)}; break;
+      case T::SelectPrinterData:
+        *out = {makeWord0(NodeKind::NK_SELECT_PRINTER_DATA, start), makeWord1(c.param, count)};
+        break;
+      case T::SelectLocale:
+        *out = {makeWord0(NodeKind::NK_SELECT_LOCALE, start), makeWord1(c.param, count)};
+        break;
+      default: {
+        const uint32_t mask = single({makeWord0(NodeKind::NK_MASK, start), c.mask});
+        *out = {makeWord0(NodeKind::NK_SELECT_MASKED, mask), makeWord1(c.param, count)};
+        break;
+      }
+      }
+      return true;
+    }
+    case T::SelectString: {
+      std::vector<DbNode> entries;
+      for (const StringCase &cs : c.stringCases) {
+        uint32_t target;
+        if (!indexOf(cs.target, &target)) return false;
+        if (cs.isDefault) {
+          entries.push_back({makeWord0(NodeKind::NK_DEFAULT, target), 0});
+          continue;
+        }
+        if (cs.text.size() > kCountLimit) return fail("a string case text longer than 65535 bytes");
+        const uint64_t offset = PlaceSlice(t_.strings, cs.text.data(), cs.text.size());
+        if (offset >= kOperandLimit) return fail("StringPool has grown past what a 24-bit offset reaches");
+        // String nodes stand outside every walked list: only cases name them.
+        const uint32_t text =
+            single({makeWord0(NodeKind::NK_BYTES, uint32_t(offset)), makeWord1(0, uint16_t(cs.text.size()))});
+        entries.push_back({makeWord0(NodeKind::NK_STRING_CASE, target), text});
+      }
+      uint32_t start;
+      if (!placeRun(entries, &start)) return false;
+      *out = {makeWord0(NodeKind::NK_SELECT_STRING, start), makeWord1(c.param, uint16_t(entries.size()))};
+      return true;
+    }
+    case T::Raw: *out = {c.rawWord0, c.rawWord1}; return true;
+    }
+    return fail("content node of an unknown type");
   }
-  if (out_.nodes.size() > 0xFFFFFF) return *error = "image: more nodes than a 24-bit operand can name", false;
-  return true;
-}
 
-// Every table of a compiled image is present, empty ones included: an
-// absent table fails every lookup, an empty one only finds nothing.
-template <class T> const T *DataOf(const std::vector<T> &v) {
-  static const T none{};
-  return v.empty() ? &none : v.data();
-}
+  // --- the roots and the key index ----------------------------------------
+
+  bool placeRoots() {
+    const size_t n = b_.nodes().size();
+    state_.assign(n, kNew);
+    words_.assign(n, DbNode{});
+    slot_.assign(n, -1);
+
+    std::map<Key, NodeRef> keys;
+    for (const auto &[key, root] : b_.keys()) {
+      context_ = KeyLabel(key) + ": ";
+      if (!keys.emplace(key, root).second || (b_.hasAllRootsKey() && key == b_.allRootsKey()))
+        return fail("the key is given twice");
+      if (!known(root)) return false;
+    }
+
+    // Node 0 walks the roots in this order. The driver's keys come first so
+    // that a plain lookup of the all-roots key (0x5008) with a driver request
+    // meets the paper-size tree's page-format fragment before the root
+    // database's string select on S[0], which would answer a driver request
+    // (no string parameters) with -2.
+    std::vector<NodeRef> roots;
+    std::vector<std::string> labels;
+    auto addRoot = [&](NodeRef r, const std::string &label) {
+      if (slot_[r.id] >= 0) return;
+      slot_[r.id] = int64_t(roots.size() + 1);
+      roots.push_back(r);
+      labels.push_back(label);
+    };
+    for (const auto &[key, root] : keys)
+      if (key >= 0x1000 && key <= 0x5FFF) addRoot(root, KeyLabel(key) + ": ");
+    for (size_t i = 0; i < b_.hung().size(); ++i) {
+      context_ = "hung node " + std::to_string(i + 1) + ": ";
+      if (!known(b_.hung()[i])) return false;
+      addRoot(b_.hung()[i], context_);
+    }
+    for (const auto &[key, root] : keys)
+      if (key < 0x1000 || key > 0x5FFF) addRoot(root, KeyLabel(key) + ": ");
+    context_.clear();
+    if (roots.size() > kCountLimit) return fail("more than 65535 roots for node 0");
+
+    t_.nodes.assign(roots.size() + 1, DbNode{});
+    filled_.assign(roots.size() + 1, false);
+    // Node 0 is not offered for reuse: a case target equal to it would walk
+    // every root again.
+    t_.nodes[0] = {makeWord0(NodeKind::NK_SEQUENCE, 1), makeWord1(0, uint16_t(roots.size()))};
+    filled_[0] = true;
+    for (size_t i = 0; i < roots.size(); ++i) {
+      context_ = labels[i];
+      DbNode w;
+      if (!wordsOf(roots[i], &w)) return false;
+    }
+    context_.clear();
+    if (t_.nodes.size() > kOperandLimit) return fail("more nodes than a 24-bit operand reaches");
+
+    std::vector<std::pair<Key, uint32_t>> index;
+    for (const auto &[key, root] : keys) index.emplace_back(key, uint32_t(slot_[root.id]));
+    if (b_.hasAllRootsKey()) index.emplace_back(b_.allRootsKey(), 0);
+    std::sort(index.begin(), index.end());
+    for (const auto &[key, node] : index) {
+      t_.keys.push_back(key);
+      t_.keyNodes.push_back(node);
+    }
+    return true;
+  }
+
+  // --- the driver list tables ---------------------------------------------
+
+  bool placeGroupedLists() {
+    for (const auto &[key, entries] : b_.groupedLists()) {
+      if (entries.size() > kCountLimit) return fail("grouped list " + KeyLabel(key) + ": too many entries");
+      t_.groupKeys.push_back(key);
+      t_.groupEntryCounts.push_back(uint16_t(entries.size()));
+      t_.groupEntryStarts.push_back(int32_t(t_.entryNodes.size()));
+      for (size_t m = 0; m < entries.size(); ++m) {
+        context_ = "grouped list " + KeyLabel(key) + ": entry " + std::to_string(m + 1) + ": ";
+        const NodeRef ref = entries[m];
+        if (!known(ref)) return false;
+        // An entry must stand in the tree, so that node 0 reaches it; its
+        // index is its root slot, or wherever its words were placed.
+        const bool placed = state_[ref.id] == kDone;
+        auto it = placed ? at_.find(Pack(words_[ref.id])) : at_.end();
+        if (it == at_.end()) return fail("not in the tree: hang it, or put it under a key");
+        t_.entryNodes.push_back(slot_[ref.id] >= 0 ? uint32_t(slot_[ref.id]) : it->second.front());
+      }
+    }
+    context_.clear();
+    return true;
+  }
+
+  bool placeItemLists() {
+    for (const auto &[listId, items] : b_.itemLists()) {
+      if (items.size() > kCountLimit) return fail("item list " + std::to_string(listId) + ": too many items");
+      t_.listIds.push_back(listId);
+      t_.itemCounts.push_back(uint16_t(items.size()));
+      t_.itemStarts.push_back(int32_t(t_.itemIds.size()));
+      for (const auto &[id, value] : items) {
+        t_.itemIds.push_back(id);
+        t_.itemValues.push_back(value);
+      }
+    }
+    return true;
+  }
+
+  // Each distinct section record is stored once, numbered in first-use
+  // order; rows hold the numbers.
+  bool placePrintModes() {
+    std::map<std::vector<uint8_t>, uint16_t> records[4];
+    std::vector<uint8_t> *tables[4] = {&t_.section1, &t_.section2, &t_.section3, &t_.section4};
+    for (size_t r = 0; r < b_.printModeRows().size(); ++r) {
+      const PrintModeRowSource &src = b_.printModeRows()[r];
+      m4k7::PrintModeRow row{};
+      std::copy(src.match.begin(), src.match.end(), row.match);
+      const std::vector<uint8_t> sections[4] = {
+          {src.section1.begin(), src.section1.end()},
+          {src.section2.begin(), src.section2.end()},
+          {src.section3.begin(), src.section3.end()},
+          {src.section4.begin(), src.section4.end()},
+      };
+      for (int s = 0; s < 4; ++s) {
+        auto [it, fresh] = records[s].try_emplace(sections[s], uint16_t(records[s].size()));
+        if (fresh) {
+          if (records[s].size() > kCountLimit + 1)
+            return fail("print-mode section " + std::to_string(s + 1) + ": more than 65536 records");
+          tables[s]->insert(tables[s]->end(), sections[s].begin(), sections[s].end());
+        }
+        row.section[s] = it->second;
+      }
+      t_.modeRows.push_back(row);
+    }
+    return true;
+  }
+
+  enum : uint8_t { kNew, kBusy, kDone };
+
+  const ImageBuilder &b_;
+  ImageTables &t_;
+  std::string error_;
+  std::string context_; // "key 0x1016 (4118): ", the root being laid out
+  std::vector<bool> filled_;
+  std::unordered_map<uint64_t, std::vector<uint32_t>> at_; // words -> the filled nodes holding them
+  std::vector<uint8_t> state_;
+  std::vector<DbNode> words_;
+  std::vector<int64_t> slot_; // content node -> its index among nodes 1..R, or -1
+};
 
 } // namespace
 
 m4k7::ImageDescriptor ImageTables::descriptor() const {
+  // Every table of a compiled image is present, empty ones included: an
+  // absent table fails every lookup, an empty one only finds nothing.
+  auto ptr = [](const auto &v) {
+    using T = typename std::decay_t<decltype(v)>::value_type;
+    static const T none{};
+    return v.empty() ? &none : v.data();
+  };
   m4k7::ImageDescriptor d{};
-  d.nodes = DataOf(nodes);
-  d.keys = DataOf(keys);
-  d.keyNodes = DataOf(keyNodes);
-  d.intPool = DataOf(ints);
-  d.shortPool = DataOf(shorts);
-  d.bytePool = DataOf(bytes);
-  d.stringPool = strings.data();
-  d.groups = {DataOf(groupKeys),  DataOf(groupEntryCounts),   DataOf(groupEntryStarts),
-              DataOf(entryNodes), uint32_t(groupKeys.size()), uint32_t(entryNodes.size())};
-  d.items = {DataOf(listIds),    DataOf(itemCounts),       DataOf(itemStarts),      DataOf(itemIds),
-             DataOf(itemValues), uint32_t(listIds.size()), uint32_t(itemIds.size())};
-  d.printModes = {
-      DataOf(modeRows),
-      DataOf(section1),
-      DataOf(section2),
-      DataOf(section3),
-      DataOf(section4),
-      uint32_t(modeRows.size()),
-      {uint32_t(section1.size() / m4k7::kSection1Size), uint32_t(section2.size() / m4k7::kSection2Size),
-       uint32_t(section3.size() / m4k7::kSection3Size), uint32_t(section4.size() / m4k7::kSection4Size)}};
+  d.nodes = ptr(nodes);
+  d.keys = ptr(keys);
+  d.keyNodes = ptr(keyNodes);
+  d.intPool = ptr(ints);
+  d.shortPool = ptr(shorts);
+  d.bytePool = ptr(bytes);
+  d.stringPool = strings.c_str();
+  d.groups = {ptr(groupKeys),  ptr(groupEntryCounts),      ptr(groupEntryStarts),
+              ptr(entryNodes), uint32_t(groupKeys.size()), uint32_t(entryNodes.size())};
+  d.items = {ptr(listIds),    ptr(itemCounts),          ptr(itemStarts),         ptr(itemIds),
+             ptr(itemValues), uint32_t(listIds.size()), uint32_t(itemIds.size())};
+  d.printModes.modeRows = ptr(modeRows);
+  d.printModes.sectionTable1 = ptr(section1);
+  d.printModes.sectionTable2 = ptr(section2);
+  d.printModes.sectionTable3 = ptr(section3);
+  d.printModes.sectionTable4 = ptr(section4);
+  d.printModes.modeRowCount = uint32_t(modeRows.size());
+  d.printModes.sectionCounts[0] = uint32_t(section1.size() / m4k7::kSection1Size);
+  d.printModes.sectionCounts[1] = uint32_t(section2.size() / m4k7::kSection2Size);
+  d.printModes.sectionCounts[2] = uint32_t(section3.size() / m4k7::kSection3Size);
+  d.printModes.sectionCounts[3] = uint32_t(section4.size() / m4k7::kSection4Size);
   d.nodeCount = uint32_t(nodes.size());
   d.keyCount = uint32_t(keys.size());
   d.intCount = uint32_t(ints.size());
@@ -343,10 +459,15 @@ m4k7::ImageDescriptor ImageTables::descriptor() const {
 }
 
 bool Compile(const ImageBuilder &content, ImageTables *out, std::string *error) {
-  *out = ImageTables{};
-  Layout layout(content, out);
-  if (!layout.run(error)) return false;
-  return ValidateImage(out->descriptor(), error);
+  ImageTables tables;
+  if (!Layout(content, &tables).run(error)) return false;
+  std::string problems;
+  if (!m4k7::inspect::ValidateImage(tables.descriptor(), &problems)) {
+    if (error) *error = problems;
+    return false;
+  }
+  *out = std::move(tables);
+  return true;
 }
 
 } // namespace imagec

@@ -1,14 +1,23 @@
-// Writes compiled tables as the module's generated source.
+// The build's image pipeline: compile the content, check it, and write the
+// module's generated source.
 #pragma once
 
 #include <string>
 
+#include "builder.h"
 #include "compiler.h"
 
 namespace imagec {
 
+// Compile (layout and validation), then the print-mode agreement check: the
+// image the build accepts. False with the messages, one a line.
+bool BuildImage(const ImageBuilder &content, ImageTables *out, std::string *error);
+
+// The generated m4k7_image.cpp: constant tables and m4k7::CompiledImage().
 std::string EmitImageSource(const ImageTables &tables);
-// One line of counts: nodes, keys and pool sizes.
+
+// "nodes 4200, keys 190, ...": the counts the generated file and the build
+// log show.
 std::string CountsLine(const ImageTables &tables);
 
 } // namespace imagec

@@ -1,38 +1,68 @@
 // m4k7-imagec: compiles the M4K7 content sources into the module's image.
 //   m4k7-imagec --out FILE.cpp [--dump FILE.txt]
+// Writes nothing unless the whole image passes its checks.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
 
-#include "compiler.h"
 #include "content.h"
+#include "dump.h"
 #include "emit.h"
-#include "print_mode_agreement.h"
+
+namespace {
+
+// Written beside the target and renamed, so that a failed write never
+// leaves half a file for the next build to trust.
+bool WriteFile(const std::string &path, const std::string &text) {
+  const std::string temp = path + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.flush()) return false;
+  }
+  return std::rename(temp.c_str(), path.c_str()) == 0;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: m4k7-imagec --out FILE.cpp [--dump FILE.txt]\n");
+  return 2;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
   std::string outPath, dumpPath;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--out") == 0)
-      outPath = argv[i + 1];
-    else if (std::strcmp(argv[i], "--dump") == 0)
-      dumpPath = argv[i + 1];
+  for (int i = 1; i < argc; ++i) {
+    if (i + 1 < argc && std::strcmp(argv[i], "--out") == 0)
+      outPath = argv[++i];
+    else if (i + 1 < argc && std::strcmp(argv[i], "--dump") == 0)
+      dumpPath = argv[++i];
+    else
+      return Usage();
   }
-  if (outPath.empty()) {
-    std::fprintf(stderr, "usage: m4k7-imagec --out FILE.cpp [--dump FILE.txt]\n");
-    return 2;
-  }
+  if (outPath.empty()) return Usage();
+
   imagec::ImageBuilder content;
   imagec::AddM4k7Content(content);
   imagec::ImageTables tables;
   std::string error;
-  if (!imagec::Compile(content, &tables, &error) ||
-      !imagec::CheckPrintModeAgreement(tables.descriptor(), &error)) {
-    std::fprintf(stderr, "image: %s\n", error.c_str());
+  if (!imagec::BuildImage(content, &tables, &error)) {
+    size_t from = 0;
+    while (from <= error.size()) {
+      const size_t end = std::min(error.find('\n', from), error.size());
+      std::fprintf(stderr, "image: %s\n", error.substr(from, end - from).c_str());
+      from = end + 1;
+    }
     return 1;
   }
-  std::ofstream(outPath) << imagec::EmitImageSource(tables);
-  if (!dumpPath.empty()) std::ofstream(dumpPath) << "# " << imagec::CountsLine(tables) << "\n";
+  const std::string source = imagec::EmitImageSource(tables);
+  const std::string dump = dumpPath.empty() ? std::string() : m4k7::inspect::DumpImage(tables.descriptor());
+  if (!WriteFile(outPath, source) || (!dumpPath.empty() && !WriteFile(dumpPath, dump))) {
+    std::fprintf(stderr, "m4k7-imagec: cannot write %s\n", outPath.c_str());
+    return 1;
+  }
   std::printf("m4k7 image: %s\n", imagec::CountsLine(tables).c_str());
   return 0;
 }

@@ -1,10 +1,151 @@
 #include "print_mode_agreement.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "engine/engine.h"
+
 namespace imagec {
 
+namespace {
+
+using namespace std::string_view_literals;
+
+constexpr uint16_t kFragmentKey = 0x5008;
+constexpr uint16_t kPageSetupKey = 4121;
+constexpr uint32_t kDriverSlots = 106;
+constexpr uint32_t kMatchSlots[6] = {4, 9, 5, 8, 6, 81};
+constexpr const char *kMatchNames[6] = {"I[4]", "I[9]", "I[5]", "I[8]", "I[6]", "I[81]"};
+
+// ESC ( c with 3 data bytes, ESC ( d with two big-endian resolutions,
+// ESC ( t with 3 data bytes.
+constexpr size_t kCommandSize = 25;
+constexpr std::string_view kEscC = "\x1B(c\x03\x00"sv;
+constexpr std::string_view kEscD = "\x1B(d\x04\x00"sv;
+constexpr std::string_view kEscT = "\x1B(t\x03\x00"sv;
+
+struct PrintModeCommand {
+  uint8_t cQuality; // third data byte of ESC ( c
+  uint16_t dFirst, dSecond;
+  uint8_t tSecond, tThird; // second and third data bytes of ESC ( t
+};
+
+bool Parse(const std::vector<uint8_t> &f, PrintModeCommand *out) {
+  if (f.size() != kCommandSize) return false;
+  auto at = [&f](size_t offset, std::string_view text) {
+    return std::memcmp(f.data() + offset, text.data(), text.size()) == 0;
+  };
+  if (!at(0, kEscC) || !at(8, kEscD) || !at(17, kEscT)) return false;
+  out->cQuality = f[7];
+  out->dFirst = uint16_t(f[13] << 8 | f[14]);
+  out->dSecond = uint16_t(f[15] << 8 | f[16]);
+  out->tSecond = f[23];
+  out->tThird = f[24];
+  return true;
+}
+
+std::string RowName(uint32_t r, const m4k7::PrintModeRow &row) {
+  std::string s = "print-mode row " + std::to_string(r) + " (";
+  for (int i = 0; i < 6; ++i) {
+    if (i) s += ", ";
+    s += std::string(kMatchNames[i]) + "=" + std::to_string(row.match[i]);
+  }
+  return s + ")";
+}
+
+// The print-mode command that key 4121's entries carry for the request, by
+// the shape every such command has; false when no entry yields one.
+bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t list, const AccessRequest &request,
+                 std::vector<uint8_t> *command, std::string *why) {
+  const m4k7::GroupedListTable &g = image.groups;
+  const uint64_t start = uint32_t(g.groupEntryStarts[list]);
+  for (uint32_t m = 0; m < g.groupEntryCounts[list]; ++m) {
+    if (start + m >= g.entryCount || g.entryNodes[start + m] >= image.nodeCount) {
+      *why = "key 4121's entry " + std::to_string(m + 1) + " lies outside the tables";
+      return false;
+    }
+    const m4k7::DbNode &node = image.nodes[g.entryNodes[start + m]];
+    m4k7::LeafDescriptor leaf{};
+    AccessStatus status = m4k7::WalkNode(image, kFragmentKey, &request, node.word0, node.word1, &leaf);
+    if (status == m4k7::kNotFound) continue;
+    if (status != m4k7::kOk) {
+      *why = "key 4121's entry " + std::to_string(m + 1) + " fails with " + m4k7::StatusName(status);
+      return false;
+    }
+    uint32_t size = 0;
+    status = m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf);
+    if (status != m4k7::kBufferTooSmall || size != kCommandSize) continue;
+    std::vector<uint8_t> bytes(size);
+    if (m4k7::FetchLeaf(image, &request, size, bytes.data(), &size, leaf) != m4k7::kOk) continue;
+    if (std::memcmp(bytes.data(), kEscC.data(), 3) != 0) continue;
+    *command = std::move(bytes);
+    return true;
+  }
+  *why = "key 4121 sends no print-mode command";
+  return false;
+}
+
+} // namespace
+
 bool CheckPrintModeAgreement(const m4k7::ImageDescriptor &image, std::string *error) {
-  (void)image;
-  (void)error;
+  const m4k7::GroupedListTable &g = image.groups;
+  const m4k7::PrintModeTables &t = image.printModes;
+  if (!g.groupKeys || !g.groupEntryCounts || !g.groupEntryStarts || !g.entryNodes || !image.nodes)
+    return true;
+  uint32_t list = 0;
+  while (list < g.groupCount && g.groupKeys[list] != kPageSetupKey) ++list;
+  if (list == g.groupCount) return true; // no page set-up sequence to agree with yet
+  if (t.modeRows == nullptr || t.modeRowCount == 0) return true;
+
+  std::vector<int32_t> ints(kDriverSlots, 0);
+  AccessRequest request{};
+  request.intParamCount = kDriverSlots;
+  request.intParams = ints.data();
+
+  for (uint32_t r = 0; r < t.modeRowCount; ++r) {
+    const m4k7::PrintModeRow &row = t.modeRows[r];
+    for (int i = 0; i < 6; ++i) ints[kMatchSlots[i]] = row.match[i];
+    if (t.sectionTable1 == nullptr || row.section[0] >= t.sectionCounts[0]) {
+      *error = RowName(r, row) + ": section 1 index " + std::to_string(row.section[0]) + " outside its table";
+      return false;
+    }
+    std::vector<uint8_t> fragment;
+    std::string why;
+    PrintModeCommand command{};
+    if (!FindCommand(image, list, request, &fragment, &why)) {
+      *error = RowName(r, row) + ": " + why;
+      return false;
+    }
+    if (!Parse(fragment, &command)) {
+      *error = RowName(r, row) + ": key 4121's print-mode command is not ESC ( c, ESC ( d, ESC ( t";
+      return false;
+    }
+    const uint8_t *s1 = t.sectionTable1 + size_t(row.section[0]) * m4k7::kSection1Size;
+    auto field = [s1](size_t offset) {
+      uint16_t v;
+      std::memcpy(&v, s1 + offset, 2);
+      return uint32_t(v);
+    };
+    struct Pair {
+      size_t offset;
+      uint32_t command;
+      const char *source;
+    };
+    const Pair pairs[] = {
+        {8, command.tThird, "ESC ( t"},  {10, command.tSecond, "ESC ( t"}, {12, command.cQuality, "ESC ( c"},
+        {18, command.dFirst, "ESC ( d"}, {22, command.dSecond, "ESC ( d"},
+    };
+    for (const Pair &p : pairs) {
+      if (field(p.offset) == p.command) continue;
+      *error = RowName(r, row) + ": section 1 bytes " + std::to_string(p.offset) + "-" +
+               std::to_string(p.offset + 1) + " = " + std::to_string(field(p.offset)) + " but " + p.source +
+               " says " + std::to_string(p.command);
+      return false;
+    }
+  }
   return true;
 }
 

@@ -1,177 +1,686 @@
 #include "validate.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
-#include <vector>
+#include <unordered_map>
+#include <utility>
 
-namespace imagec {
+#include "describe.h"
+#include "engine/engine.h"
+#include "graph.h"
 
-using m4k7::DbNode;
-using m4k7::NodeKind;
+namespace m4k7::inspect {
+
+NodeKind NarrowestIntKind(const int32_t *values, size_t count) {
+  const int32_t *end = values + count;
+  auto all = [&](int64_t lo, int64_t hi) {
+    return std::all_of(values, end, [&](int32_t v) { return v >= lo && v <= hi; });
+  };
+  if (all(-128, 127)) return NodeKind::NK_INT8;
+  if (all(0, 255)) return NodeKind::NK_UINT8;
+  if (all(-32768, 32767)) return NodeKind::NK_INT16;
+  if (all(0, 65535)) return NodeKind::NK_UINT16;
+  return NodeKind::NK_INT32;
+}
 
 namespace {
 
-class Validator {
-public:
-  explicit Validator(const m4k7::ImageDescriptor &image) : img_(image), state_(image.nodeCount, 0) {}
+// A 24-bit operand cannot name a node or pool element beyond this.
+constexpr uint64_t kOperandLimit = 0x1000000;
 
-  bool run(std::string *error);
-
-private:
-  enum : uint8_t { kUnseen, kOnPath, kDone };
-
-  bool node(uint32_t index, bool inGuardedList);
-  bool list(uint32_t start, uint32_t count, bool guarded);
-  bool entries(uint32_t start, uint32_t count, bool strings);
-  bool fail(uint32_t index, const char *what) {
-    char text[160];
-    std::snprintf(text, sizeof text, "key 0x%04X (%u): node %u: %s", unsigned(key_), unsigned(key_),
-                  unsigned(index), what);
-    error_ = text;
-    return false;
-  }
-
-  const m4k7::ImageDescriptor &img_;
-  std::vector<uint8_t> state_;
-  uint16_t key_ = 0;
-  std::string error_;
+struct Edge {
+  uint32_t target;
+  Role role;
 };
 
-bool Validator::list(uint32_t start, uint32_t count, bool guarded) {
-  if (count == 0) return true;
-  if (start + count > img_.nodeCount) return fail(start, "list runs past the node table");
-  for (uint32_t i = 0; i < count; ++i)
-    if (!node(start + i, guarded)) return false;
-  return true;
+// The in-bounds references of every node; out-of-bounds ones are the role
+// walk's to report.
+std::vector<std::vector<Edge>> Adjacency(const ImageDescriptor &img) {
+  std::vector<std::vector<Edge>> adj(img.nodeCount);
+  for (uint32_t n = 0; n < img.nodeCount; ++n)
+    ForEachEdge(img, n, [&](uint64_t t, Role r) {
+      if (t < img.nodeCount) adj[n].push_back({uint32_t(t), r});
+    });
+  return adj;
 }
 
-bool Validator::entries(uint32_t start, uint32_t count, bool strings) {
-  if (count == 0) return true;
-  if (start + count > img_.nodeCount) return fail(start, "case list runs past the node table");
-  for (uint32_t i = 0; i < count; ++i) {
-    const DbNode &e = img_.nodes[start + i];
-    const NodeKind k = m4k7::kindOf(e);
-    const bool allowed =
-        k == NodeKind::NK_DEFAULT ||
-        (strings ? k == NodeKind::NK_STRING_CASE : k == NodeKind::NK_CASE || k == NodeKind::NK_RANGE_CASE);
-    if (!allowed) return fail(start + i, "entry of a kind its select does not accept");
-    if (k == NodeKind::NK_RANGE_CASE) {
-      const uint32_t j = e.word1;
-      if (img_.intPool == nullptr || j + 1 >= img_.intCount)
-        return fail(start + i, "range bounds outside IntPool");
-      if (img_.intPool[j] > img_.intPool[j + 1]) return fail(start + i, "range bounds reversed");
-    }
-    if (k == NodeKind::NK_STRING_CASE) {
-      const uint32_t s = e.word1;
-      if (s >= img_.nodeCount) return fail(start + i, "string case names no node");
-      const DbNode &t = img_.nodes[s];
-      if (m4k7::kindOf(t) != NodeKind::NK_BYTES || m4k7::fieldOf(t) != 0)
-        return fail(start + i, "string case names a node that is not a string");
-      if (img_.stringPool == nullptr || m4k7::operandOf(t) + m4k7::countOf(t) > img_.stringSize)
-        return fail(s, "string outside StringPool");
-    }
-    const uint32_t target = m4k7::operandOf(e);
-    if (target >= img_.nodeCount) return fail(start + i, "case target is not a node");
-    if (!node(target, false)) return false;
-  }
-  return true;
-}
-
-bool Validator::node(uint32_t index, bool inGuardedList) {
-  if (index >= img_.nodeCount) return fail(index, "index outside the node table");
-  if (state_[index] == kOnPath) return fail(index, "cycle: the node is its own descendant");
-  const DbNode &n = img_.nodes[index];
-  const NodeKind k = m4k7::kindOf(n);
-  if (k == NodeKind::NK_GUARD && !inGuardedList) return fail(index, "guard outside a guarded sequence");
-  if (state_[index] == kDone) return true;
-  state_[index] = kOnPath;
-  const uint32_t op = m4k7::operandOf(n), count = m4k7::countOf(n);
-  bool ok = true;
+// Which pool a leaf kind reads, and the element size there.
+enum class Pool { None, Bytes, Shorts, Ints };
+Pool PoolOf(NodeKind k) {
   switch (k) {
   case NodeKind::NK_BYTES:
   case NodeKind::NK_INT8:
   case NodeKind::NK_UINT8:
-  case NodeKind::NK_WIDE:
-    ok = img_.bytePool != nullptr && op + count <= img_.byteSize ? true
-                                                                 : fail(index, "leaf slice outside BytePool");
-    break;
-  case NodeKind::NK_INT32:
-    ok = img_.intPool != nullptr && op + count <= img_.intCount ? true
-                                                                : fail(index, "leaf slice outside IntPool");
-    break;
+  case NodeKind::NK_WIDE: return Pool::Bytes;
   case NodeKind::NK_INT16:
-  case NodeKind::NK_UINT16:
-    ok = img_.shortPool != nullptr && op + count <= img_.shortCount
-             ? true
-             : fail(index, "leaf slice outside ShortPool");
-    break;
-  case NodeKind::NK_COMPUTED: break;
-  case NodeKind::NK_SEQUENCE:
-  case NodeKind::NK_GUARD: ok = list(op, count, false); break;
-  case NodeKind::NK_GUARDED_SEQUENCE: ok = list(op, count, true); break;
-  case NodeKind::NK_SELECT_PARAM:
-  case NodeKind::NK_SELECT_PRINTER_DATA: ok = entries(op, count, false); break;
-  case NodeKind::NK_SELECT_LOCALE:
-    ok = m4k7::fieldOf(n) == m4k7::kLocaleSource ? entries(op, count, false)
-                                                 : fail(index, "locale select without the locale tag");
-    break;
-  case NodeKind::NK_SELECT_STRING: ok = entries(op, count, true); break;
-  case NodeKind::NK_SELECT_MASKED:
-    if (op >= img_.nodeCount || m4k7::kindOf(img_.nodes[op]) != NodeKind::NK_MASK)
-      ok = fail(index, "masked select whose operand is not a mask");
-    else
-      ok = entries(m4k7::operandOf(img_.nodes[op]), count, false);
-    break;
-  default: ok = fail(index, "node of a kind that cannot be walked here"); break;
+  case NodeKind::NK_UINT16: return Pool::Shorts;
+  case NodeKind::NK_INT32: return Pool::Ints;
+  default: return Pool::None;
   }
-  state_[index] = kDone;
-  return ok;
 }
 
-bool Validator::run(std::string *error) {
-  auto done = [&](bool ok) {
-    if (!ok) *error = error_;
-    return ok;
-  };
-  if (img_.nodes == nullptr || img_.keys == nullptr || img_.keyNodes == nullptr || img_.keyCount == 0)
-    return done(fail(0, "image without nodes or keys"));
-  for (uint32_t i = 0; i < img_.keyCount; ++i) {
-    key_ = img_.keys[i];
-    if (i > 0 && img_.keys[i] <= img_.keys[i - 1])
-      return done(fail(img_.keyNodes[i], "key index not sorted or repeated"));
-    if (!node(img_.keyNodes[i], false)) return done(false);
+bool IsIntKind(NodeKind k) { return k >= NodeKind::NK_INT32 && k <= NodeKind::NK_UINT16; }
+
+std::string Join(const std::vector<int32_t> &v) {
+  std::string s = "[";
+  for (size_t i = 0; i < v.size(); ++i) s += (i ? ", " : "") + std::to_string(v[i]);
+  return s + "]";
+}
+
+class Checker {
+public:
+  Checker(const ImageDescriptor &img, size_t max) : img_(img), max_(max) {}
+
+  std::vector<std::string> run() {
+    if (!checkTables()) return std::move(problems_);
+    adj_ = Adjacency(img_);
+    findOwners();
+    checkKeyIndex();
+    checkNodeZero();
+    walkRoles();
+    checkReachFromKeys();
+    checkCycles();
+    checkListTables();
+    // The engine walks only an image that is sound so far.
+    if (problems_.empty()) checkValueNames();
+    if (problems_.empty()) checkDepth();
+    return std::move(problems_);
   }
-  // Every leaf must answer its own key from that key's start node.
-  std::set<uint16_t> keys(img_.keys, img_.keys + img_.keyCount);
-  for (uint32_t i = 0; i < img_.nodeCount; ++i) {
-    const DbNode &n = img_.nodes[i];
-    if (state_[i] != kDone) continue; // string nodes and masks are not walked
-    const NodeKind k = m4k7::kindOf(n);
-    if (m4k7::isLeafKind(k) && keys.count(m4k7::fieldOf(n)) == 0) {
-      key_ = m4k7::fieldOf(n);
-      return done(fail(i, "leaf of a key that is not in the index"));
+
+private:
+  bool full() const { return problems_.size() >= max_; }
+  void add(std::string s) {
+    if (!full()) problems_.push_back(std::move(s));
+  }
+  // "key 0x1016 (4118): node 2311: what"
+  void at(uint32_t node, const std::string &what) {
+    std::string place;
+    if (node < owner_.size() && owner_[node] >= 0) place = KeyLabel(img_.keys[owner_[node]]) + ": ";
+    add(place + "node " + std::to_string(node) + ": " + what);
+  }
+
+  // Absent tables with a nonzero count, and sizes the operands cannot reach.
+  bool checkTables() {
+    struct Table {
+      const void *data;
+      uint64_t count;
+      const char *name;
+    };
+    const Table tables[] = {
+        {img_.nodes, img_.nodeCount, "node table"},
+        {img_.keys, img_.keyCount, "key index"},
+        {img_.keyNodes, img_.keyCount, "key index's node column"},
+        {img_.intPool, img_.intCount, "IntPool"},
+        {img_.shortPool, img_.shortCount, "ShortPool"},
+        {img_.bytePool, img_.byteSize, "BytePool"},
+        {img_.stringPool, img_.stringSize, "StringPool"},
+        {img_.groups.groupKeys, img_.groups.groupCount, "grouped-list keys"},
+        {img_.groups.groupEntryCounts, img_.groups.groupCount, "grouped-list entry counts"},
+        {img_.groups.groupEntryStarts, img_.groups.groupCount, "grouped-list entry starts"},
+        {img_.groups.entryNodes, img_.groups.entryCount, "grouped-list entry nodes"},
+        {img_.items.listIds, img_.items.listCount, "item-list ids"},
+        {img_.items.itemCounts, img_.items.listCount, "item-list counts"},
+        {img_.items.itemStarts, img_.items.listCount, "item-list starts"},
+        {img_.items.itemIds, img_.items.itemPoolCount, "item ids"},
+        {img_.items.itemValues, img_.items.itemPoolCount, "item values"},
+        {img_.printModes.modeRows, img_.printModes.modeRowCount, "print-mode rows"},
+        {img_.printModes.sectionTable1, img_.printModes.sectionCounts[0], "print-mode section 1 records"},
+        {img_.printModes.sectionTable2, img_.printModes.sectionCounts[1], "print-mode section 2 records"},
+        {img_.printModes.sectionTable3, img_.printModes.sectionCounts[2], "print-mode section 3 records"},
+        {img_.printModes.sectionTable4, img_.printModes.sectionCounts[3], "print-mode section 4 records"},
+    };
+    for (const Table &t : tables)
+      if (t.count && !t.data)
+        add(std::string("image: ") + t.name + " absent but its count is " + std::to_string(t.count));
+    const Table pools[] = {{nullptr, img_.nodeCount, "node table"},
+                           {nullptr, img_.intCount, "IntPool"},
+                           {nullptr, img_.shortCount, "ShortPool"},
+                           {nullptr, img_.byteSize, "BytePool"},
+                           {nullptr, img_.stringSize, "StringPool"}};
+    for (const Table &t : pools)
+      if (t.count > kOperandLimit)
+        add(std::string("image: ") + t.name + " holds " + std::to_string(t.count) +
+            " elements, more than a 24-bit operand reaches");
+    if (img_.nodeCount == 0) add("image: no nodes");
+    if (img_.keyCount == 0) add("image: the key index is empty");
+    return problems_.empty();
+  }
+
+  // The owner of a node is the first key (in index order) whose tree reaches
+  // it; the key of node 0 reaches everything, so it owns only what no other
+  // key reaches.
+  void findOwners() {
+    owner_.assign(img_.nodeCount, -1);
+    for (int pass = 0; pass < 2; ++pass)
+      for (uint32_t i = 0; i < img_.keyCount; ++i) {
+        const uint32_t start = img_.keyNodes[i];
+        if (start >= img_.nodeCount || (start == 0) != (pass == 1)) continue;
+        forEachReached(start, false, [&](uint32_t n) {
+          if (owner_[n] < 0) owner_[n] = int32_t(i);
+        });
+      }
+  }
+
+  // Depth-first over the in-bounds references from start (each node once).
+  template <typename F> void forEachReached(uint32_t start, bool walkStepsOnly, F &&f) {
+    stamp_.resize(img_.nodeCount, 0);
+    ++stampValue_;
+    std::vector<uint32_t> stack{start};
+    stamp_[start] = stampValue_;
+    while (!stack.empty()) {
+      const uint32_t n = stack.back();
+      stack.pop_back();
+      f(n);
+      for (const Edge &e : adj_[n]) {
+        if (walkStepsOnly && !isWalkStep(e.role)) continue;
+        if (stamp_[e.target] == stampValue_) continue;
+        stamp_[e.target] = stampValue_;
+        stack.push_back(e.target);
+      }
     }
   }
-  for (uint32_t g = 0; g < img_.groups.groupCount; ++g) {
-    const uint32_t start = uint32_t(img_.groups.groupEntryStarts[g]), count = img_.groups.groupEntryCounts[g];
-    key_ = img_.groups.groupKeys[g];
-    if (start + count > img_.groups.entryCount) return done(fail(0, "grouped list outside its entry table"));
-    for (uint32_t e = start; e < start + count; ++e)
-      if (img_.groups.entryNodes[e] >= img_.nodeCount)
-        return done(fail(img_.groups.entryNodes[e], "entry is not a node"));
+
+  void checkKeyIndex() {
+    for (uint32_t i = 0; i < img_.keyCount; ++i) {
+      const uint16_t key = img_.keys[i];
+      if (i > 0 && key == img_.keys[i - 1])
+        add(KeyLabel(key) + ": appears twice in the key index");
+      else if (i > 0 && key < img_.keys[i - 1])
+        add(KeyLabel(key) + ": key index not ascending (after " + KeyLabel(img_.keys[i - 1]) + ")");
+      if (img_.keyNodes[i] >= img_.nodeCount)
+        add(KeyLabel(key) + ": start node " + std::to_string(img_.keyNodes[i]) + " is not a node");
+      if (!keyStart_.count(key)) keyStart_[key] = img_.keyNodes[i];
+    }
   }
-  for (uint32_t r = 0; r < img_.printModes.modeRowCount; ++r)
-    for (int s = 0; s < 4; ++s)
-      if (img_.printModes.modeRows[r].section[s] >= img_.printModes.sectionCounts[s])
-        return done(fail(0, "print-mode row names a section record that does not exist"));
-  return true;
-}
+
+  // Node 0 is the sequence of the roots, nodes 1..R.
+  void checkNodeZero() {
+    const DbNode n = img_.nodes[0];
+    const uint32_t count = countOf(n);
+    if (kindOf(n) != NodeKind::NK_SEQUENCE || (count > 0 && operandOf(n) != 1) ||
+        uint64_t(count) + 1 > img_.nodeCount)
+      at(0, "not a sequence of the roots 1..R (" + KindName(uint8_t(kindOf(n))) + ", start " +
+                std::to_string(operandOf(n)) + ", count " + std::to_string(count) + ")");
+  }
+
+  std::string edgeName(NodeKind parent, Role role) {
+    switch (role) {
+    case Role::Walked:
+      return parent == NodeKind::NK_SEQUENCE || parent == NodeKind::NK_GUARD ? "child" : "case target";
+    case Role::GuardedMember: return "member";
+    case Role::IntEntry:
+    case Role::StringEntry: return "entry";
+    case Role::Mask: return "mask";
+    case Role::StringNode: return "string node";
+    }
+    return "reference";
+  }
+
+  // Every node in every position it is reached in: is its kind allowed
+  // there? Leaves, selects and entries are checked on the way.
+  void walkRoles() {
+    seen_.assign(img_.nodeCount, 0);
+    std::vector<std::pair<uint32_t, Role>> stack;
+    auto push = [&](uint32_t n, Role r) {
+      const uint8_t bit = uint8_t(1u << unsigned(r));
+      if (seen_[n] & bit) return;
+      seen_[n] |= bit;
+      stack.emplace_back(n, r);
+    };
+    auto drain = [&] {
+      while (!stack.empty() && !full()) {
+        auto [n, r] = stack.back();
+        stack.pop_back();
+        if (!checkRole(n, r)) continue;
+        const NodeKind parent = kindOf(img_.nodes[n]);
+        std::vector<std::pair<uint32_t, Role>> next;
+        ForEachEdge(img_, n, [&](uint64_t t, Role role) {
+          if (t >= img_.nodeCount)
+            at(n, edgeName(parent, role) + " " + std::to_string(t) + " is not a node");
+          else
+            next.emplace_back(uint32_t(t), role);
+        });
+        // Reversed onto the stack, so that lists are checked in their order.
+        for (auto it = next.rbegin(); it != next.rend(); ++it) push(it->first, it->second);
+      }
+    };
+    push(0, Role::Walked);
+    drain();
+    std::vector<bool> fromZero(img_.nodeCount);
+    for (uint32_t n = 0; n < img_.nodeCount; ++n) fromZero[n] = seen_[n] != 0;
+    for (uint32_t i = 0; i < img_.keyCount; ++i)
+      if (img_.keyNodes[i] < img_.nodeCount) push(img_.keyNodes[i], Role::Walked);
+    for (uint32_t i = 0; i < img_.groups.entryCount && img_.groups.entryNodes; ++i)
+      if (img_.groups.entryNodes[i] < img_.nodeCount) push(img_.groups.entryNodes[i], Role::Walked);
+    drain();
+
+    const uint8_t stringBit = uint8_t(1u << unsigned(Role::StringNode));
+    const uint8_t walkBits = uint8_t((1u << unsigned(Role::Walked)) | (1u << unsigned(Role::GuardedMember)));
+    for (uint32_t n = 0; n < img_.nodeCount; ++n) {
+      if ((seen_[n] & stringBit) && (seen_[n] & walkBits)) at(n, "string node reached by a walk");
+      if (!fromZero[n]) at(n, "not reachable from node 0");
+    }
+  }
+
+  // False when the node's kind does not belong in this role, so that its
+  // references are not followed.
+  bool checkRole(uint32_t n, Role role) {
+    const DbNode node = img_.nodes[n];
+    const NodeKind k = kindOf(node);
+    const std::string name = KindName(uint8_t(k));
+    switch (role) {
+    case Role::Walked:
+    case Role::GuardedMember:
+      if (isLeafKind(k)) {
+        checkLeaf(n);
+        return false;
+      }
+      switch (k) {
+      case NodeKind::NK_GUARD:
+        if (role == Role::Walked) {
+          at(n, "guard outside a guarded sequence");
+          return false;
+        }
+        return true;
+      case NodeKind::NK_SEQUENCE:
+      case NodeKind::NK_GUARDED_SEQUENCE: return true;
+      case NodeKind::NK_SELECT_PARAM:
+      case NodeKind::NK_SELECT_STRING:
+      case NodeKind::NK_SELECT_PRINTER_DATA:
+      case NodeKind::NK_SELECT_LOCALE:
+      case NodeKind::NK_SELECT_MASKED: checkSelect(n); return true;
+      case NodeKind::NK_CASE:
+      case NodeKind::NK_STRING_CASE:
+      case NodeKind::NK_DEFAULT:
+      case NodeKind::NK_MASK:
+      case NodeKind::NK_RANGE_CASE: at(n, name + " where a node is walked"); return false;
+      default: at(n, "invalid " + name + " where a node is walked"); return false;
+      }
+    case Role::IntEntry:
+      if (k == NodeKind::NK_RANGE_CASE) checkRange(n);
+      if (k == NodeKind::NK_CASE || k == NodeKind::NK_DEFAULT || k == NodeKind::NK_RANGE_CASE) return true;
+      at(n, name + " among the entries of an integer select");
+      return false;
+    case Role::StringEntry:
+      if (k == NodeKind::NK_STRING_CASE) {
+        const uint32_t s = node.word1;
+        if (s >= img_.nodeCount) {
+          at(n, "string case names node " + std::to_string(s) + ", which is not a node");
+          return false;
+        }
+        if (kindOf(img_.nodes[s]) != NodeKind::NK_BYTES) {
+          at(n, "string case on a non-bytes node " + std::to_string(s) + " (" +
+                    KindName(uint8_t(kindOf(img_.nodes[s]))) + ")");
+          return false;
+        }
+        return true;
+      }
+      if (k == NodeKind::NK_DEFAULT) return true;
+      at(n, name + " among the entries of a string select");
+      return false;
+    case Role::Mask:
+      if (k != NodeKind::NK_MASK) at(n, "named as the mask of a masked select but is " + name);
+      return false;
+    case Role::StringNode: // reached only from a string case that found NK_BYTES here
+      if (fieldOf(node) != 0) {
+        at(n, "string node with " + Hex16(fieldOf(node)) + " in its key field (must be 0)");
+      } else if (uint64_t(operandOf(node)) + countOf(node) > img_.stringSize) {
+        at(n, "string " + std::to_string(operandOf(node)) + "+" + std::to_string(countOf(node)) +
+                  " lies outside StringPool (" + std::to_string(img_.stringSize) + " bytes)");
+      }
+      return false;
+    }
+    return false;
+  }
+
+  void checkRange(uint32_t n) {
+    const uint32_t j = img_.nodes[n].word1;
+    if (uint64_t(j) + 1 >= img_.intCount) {
+      at(n, "range bounds at IntPool " + std::to_string(j) + " lie outside IntPool (" +
+                std::to_string(img_.intCount) + " values)");
+      return;
+    }
+    if (img_.intPool[j] > img_.intPool[j + 1])
+      at(n, "empty range " + std::to_string(img_.intPool[j]) + ".." + std::to_string(img_.intPool[j + 1]));
+  }
+
+  // Parameters and entry lists of a select: the locale tag, one default as
+  // the last entry, no repeated case value or text.
+  void checkSelect(uint32_t n) {
+    const DbNode node = img_.nodes[n];
+    const NodeKind k = kindOf(node);
+    if (k == NodeKind::NK_SELECT_LOCALE && fieldOf(node) != kLocaleSource)
+      at(n, "locale select carries " + Hex16(fieldOf(node)) + ", not 0x500F");
+    if (k == NodeKind::NK_SELECT_PRINTER_DATA) printerDataSelects_.push_back(n);
+    uint32_t start = operandOf(node);
+    if (k == NodeKind::NK_SELECT_MASKED) {
+      if (start >= img_.nodeCount || kindOf(img_.nodes[start]) != NodeKind::NK_MASK) return;
+      start = operandOf(img_.nodes[start]);
+    }
+    const uint32_t count = countOf(node);
+    std::set<uint32_t> values;
+    std::set<std::string> texts;
+    for (uint32_t i = 0; i < count; ++i) {
+      if (uint64_t(start) + i >= img_.nodeCount) return; // reported as an entry that is not a node
+      const DbNode e = img_.nodes[start + i];
+      switch (kindOf(e)) {
+      case NodeKind::NK_DEFAULT:
+        if (i + 1 != count)
+          at(n, "default is entry " + std::to_string(i + 1) + " of " + std::to_string(count) +
+                    "; only the last entry may be one");
+        break;
+      case NodeKind::NK_CASE:
+        if (k != NodeKind::NK_SELECT_STRING && !values.insert(e.word1).second)
+          at(n, "case value " + std::to_string(int32_t(e.word1)) + " appears twice");
+        break;
+      case NodeKind::NK_STRING_CASE: {
+        if (k != NodeKind::NK_SELECT_STRING || e.word1 >= img_.nodeCount) break;
+        const DbNode s = img_.nodes[e.word1];
+        if (kindOf(s) != NodeKind::NK_BYTES || uint64_t(operandOf(s)) + countOf(s) > img_.stringSize) break;
+        const std::string text(img_.stringPool + operandOf(s), countOf(s));
+        if (!texts.insert(text).second) at(n, "text \"" + text + "\" appears twice");
+        break;
+      }
+      default: break;
+      }
+    }
+  }
+
+  void checkLeaf(uint32_t n) {
+    if (leafChecked_.empty()) leafChecked_.assign(img_.nodeCount, false);
+    if (leafChecked_[n]) return;
+    leafChecked_[n] = true;
+    leaves_.push_back(n);
+    const DbNode node = img_.nodes[n];
+    const NodeKind k = kindOf(node);
+    const uint16_t key = fieldOf(node);
+    const uint32_t offset = operandOf(node), count = countOf(node);
+    const std::string name = KindName(uint8_t(k));
+    if (!keyStart_.count(key)) at(n, "leaf for " + KeyLabel(key) + ", which is not in the key index");
+    if (k == NodeKind::NK_COMPUTED) {
+      if (count < 1 || count > 7) at(n, "COMPUTED leaf with unknown id " + std::to_string(count));
+      return;
+    }
+    const Pool pool = PoolOf(k);
+    const uint64_t size = pool == Pool::Bytes    ? img_.byteSize
+                          : pool == Pool::Shorts ? img_.shortCount
+                                                 : img_.intCount;
+    if (uint64_t(offset) + count > size) {
+      const char *poolName = pool == Pool::Bytes    ? "BytePool"
+                             : pool == Pool::Shorts ? "ShortPool"
+                                                    : "IntPool";
+      at(n, name + " leaf's slice " + std::to_string(offset) + "+" + std::to_string(count) +
+                " lies outside " + poolName + " (" + std::to_string(size) + ")");
+      return;
+    }
+    std::string raw; // the slice's stored bytes, to find equal answers stored twice
+    if (pool == Pool::Bytes) raw.assign(reinterpret_cast<const char *>(img_.bytePool + offset), count);
+    if (pool == Pool::Shorts)
+      raw.assign(reinterpret_cast<const char *>(img_.shortPool + offset), 2 * size_t(count));
+    if (pool == Pool::Ints)
+      raw.assign(reinterpret_cast<const char *>(img_.intPool + offset), 4 * size_t(count));
+    if (k == NodeKind::NK_WIDE) {
+      if (count == 0 || raw.back() != '\0')
+        at(n, "WIDE leaf without its terminating NUL");
+      else if (raw.find('\0') != count - 1)
+        at(n, "WIDE leaf holds a NUL before its end");
+    }
+    if (IsIntKind(k)) {
+      std::vector<int32_t> values(count);
+      for (uint32_t i = 0; i < count; ++i) {
+        switch (k) {
+        case NodeKind::NK_INT8: values[i] = int8_t(img_.bytePool[offset + i]); break;
+        case NodeKind::NK_UINT8: values[i] = img_.bytePool[offset + i]; break;
+        case NodeKind::NK_INT16: values[i] = int16_t(img_.shortPool[offset + i]); break;
+        case NodeKind::NK_UINT16: values[i] = img_.shortPool[offset + i]; break;
+        default: values[i] = img_.intPool[offset + i]; break;
+        }
+      }
+      const NodeKind want = NarrowestIntKind(values.data(), values.size());
+      if (want != k)
+        at(n, name + " leaf " + Join(values) + " is not in its narrowest kind " + KindName(uint8_t(want)));
+    }
+    if (count == 0) return;
+    auto [it, fresh] = slices_.try_emplace({int(pool), raw}, std::make_pair(offset, n));
+    if (!fresh && it->second.first != offset)
+      at(n, "holds the same values as node " + std::to_string(it->second.second) + " in another slice (" +
+                std::to_string(offset) + ", not " + std::to_string(it->second.first) + ")");
+  }
+
+  // Every leaf answers a key whose tree reaches it: a leaf that its own key
+  // cannot reach is content no lookup ever returns.
+  void checkReachFromKeys() {
+    std::vector<bool> ok(img_.nodeCount, false);
+    std::map<uint32_t, std::vector<uint16_t>> keysOfStart;
+    for (uint32_t i = 0; i < img_.keyCount; ++i)
+      if (img_.keyNodes[i] < img_.nodeCount) keysOfStart[img_.keyNodes[i]].push_back(img_.keys[i]);
+    for (const auto &[start, keys] : keysOfStart)
+      forEachReached(start, true, [&](uint32_t n) {
+        const DbNode node = img_.nodes[n];
+        if (isLeafKind(kindOf(node)) && std::find(keys.begin(), keys.end(), fieldOf(node)) != keys.end())
+          ok[n] = true;
+      });
+    for (uint32_t n : leaves_) {
+      const uint16_t key = fieldOf(img_.nodes[n]);
+      auto it = keyStart_.find(key);
+      if (it != keyStart_.end() && !ok[n])
+        at(n, "leaf for " + KeyLabel(key) + " is not reachable from that key's start node " +
+                  std::to_string(it->second));
+    }
+  }
+
+  // The engine follows references without cycle detection.
+  void checkCycles() {
+    enum : uint8_t { kWhite, kGrey, kBlack };
+    std::vector<uint8_t> color(img_.nodeCount, kWhite);
+    std::vector<std::pair<uint32_t, size_t>> stack; // node, next edge
+    int cycles = 0;
+    for (uint32_t root = 0; root < img_.nodeCount && cycles < 5; ++root) {
+      if (color[root] != kWhite) continue;
+      stack.emplace_back(root, 0);
+      color[root] = kGrey;
+      while (!stack.empty()) {
+        auto &[n, next] = stack.back();
+        if (next == adj_[n].size()) {
+          color[n] = kBlack;
+          stack.pop_back();
+          continue;
+        }
+        const uint32_t t = adj_[n][next++].target;
+        if (color[t] == kGrey) {
+          if (cycles++ < 5) {
+            std::string path;
+            size_t from = 0;
+            while (stack[from].first != t) ++from;
+            for (size_t i = from; i < stack.size(); ++i) path += std::to_string(stack[i].first) + " -> ";
+            at(t, "cycle " + path + std::to_string(t));
+          }
+        } else if (color[t] == kWhite) {
+          color[t] = kGrey;
+          stack.emplace_back(t, 0);
+        }
+      }
+    }
+    acyclic_ = cycles == 0;
+  }
+
+  void checkListTables() {
+    const GroupedListTable &g = img_.groups;
+    std::set<uint16_t> groupKeys;
+    for (uint32_t i = 0; i < g.groupCount && g.groupKeys && g.groupEntryCounts && g.groupEntryStarts; ++i) {
+      const std::string where = "grouped list " + KeyLabel(g.groupKeys[i]);
+      if (!groupKeys.insert(g.groupKeys[i]).second) add(where + ": listed twice");
+      const int64_t start = g.groupEntryStarts[i];
+      if (start < 0 || start + g.groupEntryCounts[i] > int64_t(g.entryCount))
+        add(where + ": entries " + std::to_string(start) + "+" + std::to_string(g.groupEntryCounts[i]) +
+            " lie outside the entry table (" + std::to_string(g.entryCount) + ")");
+    }
+    for (uint32_t i = 0; i < g.entryCount && g.entryNodes; ++i)
+      if (g.entryNodes[i] >= img_.nodeCount)
+        add("grouped-list entry " + std::to_string(i) + ": node " + std::to_string(g.entryNodes[i]) +
+            " is not a node");
+    const ItemListTable &t = img_.items;
+    std::set<uint16_t> listIds;
+    for (uint32_t i = 0; i < t.listCount && t.listIds && t.itemCounts && t.itemStarts; ++i) {
+      const std::string where = "item list " + std::to_string(t.listIds[i]);
+      if (!listIds.insert(t.listIds[i]).second) add(where + ": listed twice");
+      const int64_t start = t.itemStarts[i];
+      if (start < 0 || start + t.itemCounts[i] > int64_t(t.itemPoolCount))
+        add(where + ": items " + std::to_string(start) + "+" + std::to_string(t.itemCounts[i]) +
+            " lie outside the item pool (" + std::to_string(t.itemPoolCount) + ")");
+    }
+    const PrintModeTables &p = img_.printModes;
+    for (uint32_t r = 0; r < p.modeRowCount && p.modeRows; ++r)
+      for (int s = 0; s < 4; ++s)
+        if (p.modeRows[r].section[s] >= p.sectionCounts[s])
+          add("print-mode row " + std::to_string(r) + ": section " + std::to_string(s + 1) + " record " +
+              std::to_string(p.modeRows[r].section[s]) + " is not in its table (" +
+              std::to_string(p.sectionCounts[s]) + " records)");
+  }
+
+  // A printer-data select reads the value key 8 names for its value number:
+  // that walk must end in a name, as the engine will do it.
+  void checkValueNames() {
+    for (uint32_t n : printerDataSelects_) {
+      const uint16_t number = fieldOf(img_.nodes[n]);
+      if (!keyStart_.count(kValueNameKey)) {
+        at(n, "printer-data select, but " + KeyLabel(kValueNameKey) + " is not in the key index");
+        continue;
+      }
+      const int32_t ints[1] = {number};
+      const char *strings[1] = {nullptr};
+      AccessRequest request{};
+      request.intParamCount = 1;
+      request.intParams = ints;
+      request.stringParamCount = 1;
+      request.stringParams = strings;
+      LeafDescriptor leaf{};
+      const AccessStatus status = LookupKey(img_, kValueNameKey, &request, &leaf);
+      if (status != kOk || kindOf(leaf.word0) != NodeKind::NK_WIDE)
+        at(n, "printer-data select on value number " + std::to_string(number) + ", which " +
+                  KeyLabel(kValueNameKey) + " does not name (status " + std::to_string(status) + ")");
+    }
+  }
+
+  void checkDepth() {
+    const ImageStats stats = MeasureImage(img_);
+    if (stats.deepestPath >= kMaxWalkDepth)
+      add("image: a walk " + std::to_string(stats.deepestPath) +
+          " nodes deep, beyond the engine's limit of " + std::to_string(kMaxWalkDepth));
+  }
+
+  const ImageDescriptor &img_;
+  size_t max_;
+  std::vector<std::string> problems_;
+  std::vector<std::vector<Edge>> adj_;
+  std::vector<int32_t> owner_;
+  std::vector<uint32_t> stamp_;
+  uint32_t stampValue_ = 0;
+  std::unordered_map<uint16_t, uint32_t> keyStart_;
+  std::vector<uint8_t> seen_;
+  std::vector<bool> leafChecked_;
+  std::vector<uint32_t> leaves_;
+  std::vector<uint32_t> printerDataSelects_;
+  std::map<std::pair<int, std::string>, std::pair<uint32_t, uint32_t>> slices_; // -> offset, node
+  bool acyclic_ = false;
+};
 
 } // namespace
 
-bool ValidateImage(const m4k7::ImageDescriptor &image, std::string *error) {
-  Validator v(image);
-  return v.run(error);
+std::vector<std::string> ImageProblems(const ImageDescriptor &image, size_t maxProblems) {
+  return Checker(image, maxProblems == 0 ? 1 : maxProblems).run();
 }
 
-} // namespace imagec
+bool ValidateImage(const ImageDescriptor &image, std::vector<std::string> *problems) {
+  std::vector<std::string> found = ImageProblems(image);
+  const bool ok = found.empty();
+  if (problems) *problems = std::move(found);
+  return ok;
+}
+
+bool ValidateImage(const ImageDescriptor &image, std::string *error) {
+  std::vector<std::string> found = ImageProblems(image);
+  if (error) {
+    error->clear();
+    for (const std::string &p : found) *error += (error->empty() ? "" : "\n") + p;
+  }
+  return found.empty();
+}
+
+ImageStats MeasureImage(const ImageDescriptor &image) {
+  ImageStats s;
+  s.nodes = image.nodeCount;
+  s.keys = image.keyCount;
+  s.ints = image.intCount;
+  s.shorts = image.shortCount;
+  s.bytes = image.byteSize;
+  s.strings = image.stringSize;
+  s.groupedLists = image.groups.groupCount;
+  s.groupedEntries = image.groups.entryCount;
+  s.itemLists = image.items.listCount;
+  s.items = image.items.itemPoolCount;
+  s.printModeRows = image.printModes.modeRowCount;
+  for (int i = 0; i < 4; ++i) s.sectionRecords[i] = image.printModes.sectionCounts[i];
+  if (!image.nodes) return s;
+
+  const std::vector<std::vector<Edge>> adj = Adjacency(image);
+  std::vector<uint32_t> refs(image.nodeCount, 0);
+  for (const auto &edges : adj)
+    for (const Edge &e : edges) ++refs[e.target];
+  s.sharedNodes = uint32_t(std::count_if(refs.begin(), refs.end(), [](uint32_t r) { return r > 1; }));
+
+  // Longest walk from each node, post-order; a reference back into the
+  // current path (a cycle, which the check reports) counts as a dead end.
+  std::vector<uint32_t> depth(image.nodeCount, 0);
+  std::vector<uint8_t> state(image.nodeCount, 0); // 0 new, 1 on the path, 2 done
+  std::vector<std::pair<uint32_t, size_t>> stack;
+  auto measure = [&](uint32_t root) {
+    if (state[root]) return;
+    stack.emplace_back(root, 0);
+    state[root] = 1;
+    while (!stack.empty()) {
+      auto &[n, next] = stack.back();
+      if (next == adj[n].size()) {
+        uint32_t d = 0;
+        for (const Edge &e : adj[n])
+          if (isWalkStep(e.role) && state[e.target] == 2) d = std::max(d, depth[e.target]);
+        // A select reads its entries and walks their targets: an entry is no
+        // step of its own.
+        const NodeKind k = kindOf(image.nodes[n]);
+        const bool entry = k == NodeKind::NK_CASE || k == NodeKind::NK_STRING_CASE ||
+                           k == NodeKind::NK_DEFAULT || k == NodeKind::NK_RANGE_CASE;
+        depth[n] = d + (entry ? 0 : 1);
+        state[n] = 2;
+        stack.pop_back();
+        continue;
+      }
+      const Edge e = adj[n][next++];
+      if (isWalkStep(e.role) && state[e.target] == 0) {
+        state[e.target] = 1;
+        stack.emplace_back(e.target, 0);
+      }
+    }
+  };
+  for (uint32_t i = 0; i < image.keyCount && image.keyNodes; ++i)
+    if (image.keyNodes[i] < image.nodeCount) {
+      measure(image.keyNodes[i]);
+      s.deepestPath = std::max(s.deepestPath, depth[image.keyNodes[i]]);
+    }
+  return s;
+}
+
+std::string StatsLine(const ImageStats &s) {
+  char line[400];
+  std::snprintf(line, sizeof line,
+                "nodes %u, keys %u, grouped lists %u/%u entries, item lists %u/%u items, ints %u, shorts %u, "
+                "bytes %u, strings %u, print-mode rows %u (sections %u, %u, %u, %u), shared nodes %u, "
+                "deepest path %u",
+                s.nodes, s.keys, s.groupedLists, s.groupedEntries, s.itemLists, s.items, s.ints, s.shorts,
+                s.bytes, s.strings, s.printModeRows, s.sectionRecords[0], s.sectionRecords[1],
+                s.sectionRecords[2], s.sectionRecords[3], s.sharedNodes, s.deepestPath);
+  return line;
+}
+
+} // namespace m4k7::inspect

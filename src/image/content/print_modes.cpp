@@ -1,7 +1,132 @@
+// The print-mode record tables behind key 4126: one selection row for each
+// combination of settings that the driver's lists allow (I[81] = 0, I[6]
+// without 3), nested I[4] → I[9] → I[5] → I[8] → I[6]. Every record follows
+// from the rules below; the print-mode command of key 4121 carries the same
+// values, and the compiler checks that the two agree.
+#include <cstring>
+#include <vector>
+
 #include "content.h"
 
 namespace imagec {
 
-void AddPrintModeTables(ImageBuilder &b) { (void)b; }
+namespace {
+
+constexpr int16_t kInks[] = {4, 6};
+constexpr int16_t kI9Values[] = {0, 1};
+
+// The print qualities (I[8]) that key 4118 offers, by media in the order
+// of key 4110's list; the same for both I[9] values.
+struct MediaQualities {
+  int16_t media;
+  uint16_t code; // the media's code in section 1
+  std::vector<int16_t> ink4, ink6;
+};
+const MediaQualities kMedia[] = {
+    {1, 0, {2, 3, 4, 5}, {1, 2, 4, 5}},
+    {277, 22, {1, 2, 3}, {1, 2}},
+    {271, 16, {1, 2, 3, 4}, {1, 2, 4}},
+    {283, 27, {2, 3}, {1, 2}},
+    {262, 7, {2, 3, 4}, {1, 2, 4}},
+    {270, 15, {2, 3}, {1, 2}},
+    {276, 21, {2, 3}, {1, 2}},
+    {279, 24, {1, 2, 3}, {1, 2}},
+    {259, 4, {3}, {3}},
+    {273, 18, {3}, {3}},
+    {258, 3, {3}, {3}},
+    {2, 1, {3, 4}, {3, 4}},
+    {263, 8, {2, 3, 4}, {1, 2, 4}},
+    {275, 20, {2, 3, 4}, {1, 2, 4}},
+};
+
+// Resolutions of the print qualities 1 to 5, on both axes except the
+// second value of quality 1 with four inks.
+constexpr uint16_t kResolution4[] = {720, 720, 360, 360, 180};
+constexpr uint16_t kResolution6[] = {720, 360, 360, 360, 180};
+constexpr uint16_t kFineResolution4 = 1440;
+
+constexpr char kColourTable[] = "tpb_04K7.tbl";
+
+// The driver's I[6] choices that a row exists for: key 4116 also offers 3,
+// which no print mode describes.
+std::vector<int16_t> PrintModeI6(int16_t media, int16_t quality) {
+  if (quality == 4) return media == 2 ? std::vector<int16_t>{1} : std::vector<int16_t>{2, 1};
+  if (quality == 5) return {2};
+  return {1};
+}
+
+// The media whose ESC ( t ends in 1 at every print quality.
+bool IsSparseMedia(int16_t media) { return media == 2 || media == 258 || media == 259 || media == 273; }
+
+void Put16(uint8_t *at, uint32_t value) {
+  at[0] = uint8_t(value);
+  at[1] = uint8_t(value >> 8);
+}
+void Put32(uint8_t *at, uint32_t value) {
+  Put16(at, value & 0xFFFF);
+  Put16(at + 2, value >> 16);
+}
+
+std::array<uint8_t, 48> Section1(int16_t ink, int16_t i9, const MediaQualities &m, int16_t quality,
+                                 int16_t i6) {
+  std::array<uint8_t, 48> r{};
+  const bool four = ink == 4;
+  Put16(&r[0], 60);
+  Put16(&r[2], m.code);
+  Put16(&r[4], four ? 22 : 23);
+  Put16(&r[6], four ? 23 : 24);
+  // The third and second data bytes of ESC ( t.
+  const bool lowDots = quality >= 4 || IsSparseMedia(m.media);
+  Put16(&r[8], lowDots ? 1 : four ? 9 : 12);
+  uint32_t pass = 0;
+  switch (quality) {
+  case 1: pass = four ? 4 : 0; break;
+  case 2: pass = four ? 0 : 144; break;
+  case 3: pass = m.media == 259 ? 0 : 128; break;
+  default: pass = 0; break;
+  }
+  Put16(&r[10], pass);
+  // The quality code of ESC ( c.
+  Put16(&r[12], quality <= 3 ? 2 : quality == 4 ? 1 : 0);
+  Put16(&r[14], i6 == 1 ? 1 : 0);
+  Put16(&r[16], uint32_t(i9));
+  const uint16_t resolution = (four ? kResolution4 : kResolution6)[quality - 1];
+  Put16(&r[18], resolution);
+  Put16(&r[20], resolution);
+  Put16(&r[22], four && quality == 1 ? kFineResolution4 : resolution);
+  Put16(&r[24], resolution);
+  Put16(&r[26], 2);
+  std::memcpy(&r[28], kColourTable, sizeof kColourTable - 1);
+  return r;
+}
+
+// Section 3: by the ink count, whether the media is 275, and the print quality.
+std::array<uint8_t, 36> Section3(int16_t ink, int16_t media, int16_t quality) {
+  std::array<uint8_t, 36> r{};
+  Put16(&r[0], 3);
+  Put16(&r[2], media == 275 ? 4 : 7);
+  Put16(&r[4], 3);
+  Put16(&r[6], 5u * uint32_t(quality - 1));
+  Put32(&r[8], 21000); // an A4 sheet, 0.01 mm
+  Put32(&r[12], 29700);
+  Put32(&r[16], uint32_t(ink));
+  return r;
+}
+
+} // namespace
+
+void AddPrintModeTables(ImageBuilder &b) {
+  constexpr int16_t kI81 = 0;
+  for (int16_t ink : kInks)
+    for (int16_t i9 : kI9Values)
+      for (const MediaQualities &m : kMedia)
+        for (int16_t quality : ink == 4 ? m.ink4 : m.ink6)
+          for (int16_t i6 : PrintModeI6(m.media, quality))
+            b.printModeRow({{ink, i9, m.media, quality, i6, kI81},
+                            Section1(ink, i9, m, quality, i6),
+                            {},
+                            Section3(ink, m.media, quality),
+                            {}});
+}
 
 } // namespace imagec

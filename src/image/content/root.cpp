@@ -1,6 +1,9 @@
 // The root database: the package's component and file names, a few
 // switches, and the names of the printer's stored values.
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "content.h"
 
@@ -126,6 +129,7 @@ const RootInts kInts[] = {
 
 constexpr Key kValueNameKey = 0x0008;
 constexpr Key kStatusFieldKey = 0x0012;
+constexpr int32_t kFirstStatusField = 201;
 
 } // namespace
 
@@ -133,20 +137,21 @@ void AddRootKeys(ImageBuilder &b) {
   for (const RootName &n : kNames) b.key(n.key, b.wide(n.key, n.text));
   for (const RootInts &n : kInts) b.key(n.key, b.ints(n.key, n.values));
 
-  // Value numbers name printer-data values; 201-225 are the status fields,
-  // which key 0x0012 also answers by keyword.
-  std::vector<Case> byNumber;
+  // Value numbers name printer-data values, ascending; 201-225 are the
+  // status fields, which key 0x0012 also answers by keyword (its own leaves,
+  // the same texts).
+  std::vector<std::pair<int32_t, std::string>> names;
+  for (const NumberedName &v : kValueNames) names.emplace_back(v.number, v.name);
   std::vector<StringCase> byKeyword;
-  for (const NumberedName &v : kValueNames) {
-    if (v.number == 301) { // the status fields come between 157 and 301
-      for (int i = 0; i < 25; ++i) {
-        const std::string name = std::string("TpxSLM_") + kStatusKeywords[i];
-        byNumber.push_back(is(201 + i, b.wide(kValueNameKey, name)));
-        byKeyword.push_back(text(kStatusKeywords[i], b.wide(kStatusFieldKey, name)));
-      }
-    }
-    byNumber.push_back(is(v.number, b.wide(kValueNameKey, v.name)));
+  int32_t number = kFirstStatusField;
+  for (const char *keyword : kStatusKeywords) {
+    const std::string name = std::string("TpxSLM_") + keyword;
+    names.emplace_back(number++, name);
+    byKeyword.push_back(text(keyword, b.wide(kStatusFieldKey, name)));
   }
+  std::sort(names.begin(), names.end());
+  std::vector<Case> byNumber;
+  for (const auto &[n, name] : names) byNumber.push_back(is(n, b.wide(kValueNameKey, name)));
   b.key(kValueNameKey, b.select(0, byNumber));
   b.key(kStatusFieldKey, b.selectString(0, byKeyword));
 }

@@ -1,0 +1,27 @@
+#!/bin/sh
+# Runs a program of the Windows cross build under Wine:
+#   wine-run.sh PREFIX PROGRAM.exe [ARGS...]
+# PREFIX is a 32-bit Wine prefix, created on first use. Tests run in
+# parallel, so creation is done once under a lock. Headless: no display, no
+# debugger on a crash, no .NET or HTML engine prompts.
+set -e
+prefix=$1
+shift
+export WINEARCH=win32
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+unset DISPLAY WAYLAND_DISPLAY
+
+if [ ! -f "$prefix/.ready" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  (
+    flock 9
+    if [ ! -f "$prefix/.ready" ]; then
+      wineboot -i >"$prefix.log" 2>&1
+      touch "$prefix/.ready"
+    fi
+  ) 9>"$prefix.lock"
+fi
+
+exec wine "$@"

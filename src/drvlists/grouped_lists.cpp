@@ -1,0 +1,82 @@
+// Grouped lists: command sequences assembled from fragments. Each entry of
+// a key's list is a small tree whose leaves are fragments tagged 0x5008;
+// every entry picks the fragment that fits the current settings, or none,
+// and the fragments are joined in entry order. The driver asks key 4121
+// before every page, so the only allocation is the descriptor array.
+#include <cstdint>
+
+#include "drvlists/drvlists.h"
+#include "engine/engine.h"
+#include "platform/platform.h"
+
+namespace m4k7 {
+
+namespace {
+
+constexpr uint16_t kFragmentKey = 0x5008;
+
+bool HasGroupedLists(const GroupedListTable &g) {
+  return g.groupKeys && g.groupEntryCounts && g.groupEntryStarts && g.entryNodes;
+}
+
+} // namespace
+
+AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                               uint32_t bufferSize, void *buffer, uint32_t *outSize) {
+  const GroupedListTable &g = image.groups;
+  if (!HasGroupedLists(g) || image.nodes == nullptr) return kNotFound;
+  uint32_t list = 0;
+  while (list < g.groupCount && g.groupKeys[list] != uint16_t(key)) ++list;
+  if (list == g.groupCount) return kNotFound;
+  const uint32_t h = g.groupEntryCounts[list];
+  const uint64_t s = uint32_t(g.groupEntryStarts[list]);
+
+  platform::ScratchBlock block(sizeof(LeafDescriptor) * size_t(h));
+  if (!block) return kFailed;
+  LeafDescriptor *fragments = block.as<LeafDescriptor>();
+
+  for (uint32_t m = 0; m < h; ++m) {
+    if (s + m >= g.entryCount) return kFailed;
+    const uint32_t node = g.entryNodes[s + m];
+    if (node >= image.nodeCount) return kFailed;
+    fragments[m].word0 = 0;
+    fragments[m].word1 = 0;
+    const DbNode &entry = image.nodes[node];
+    const AccessStatus status =
+        WalkNode(image, kFragmentKey, request, entry.word0, entry.word1, &fragments[m]);
+    if (status != kOk && status != kNotFound) return status;
+  }
+
+  // Measure every fragment first: the caller learns the whole length from
+  // one size query.
+  uint64_t total = 0;
+  for (uint32_t m = 0; m < h; ++m) {
+    if (kindOf(fragments[m].word0) == NodeKind(0)) continue;
+    uint32_t size = 0;
+    const AccessStatus status = FetchLeaf(image, request, 0, nullptr, &size, fragments[m]);
+    if (status != kOk && status != kBufferTooSmall) return status;
+    total += size;
+  }
+  if (total > UINT32_MAX) return kFailed;
+  if (total > bufferSize) {
+    *outSize = uint32_t(total);
+    return kBufferTooSmall;
+  }
+
+  // The buffer's presence is left to the fetches: without one, the first
+  // fragment answers 2 and that is the status.
+  auto *out = static_cast<uint8_t *>(buffer);
+  uint32_t written = 0;
+  for (uint32_t m = 0; m < h; ++m) {
+    if (kindOf(fragments[m].word0) == NodeKind(0)) continue;
+    uint32_t size = 0;
+    const AccessStatus status =
+        FetchLeaf(image, request, bufferSize - written, out ? out + written : nullptr, &size, fragments[m]);
+    if (status != kOk) return status;
+    written += size;
+  }
+  *outSize = written;
+  return kOk;
+}
+
+} // namespace m4k7

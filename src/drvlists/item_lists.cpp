@@ -1,0 +1,267 @@
+// Item lists: the values a driver setting may take, each with up to three
+// attributes and the image's mark. The ids come first (from the key's leaf
+// or the full list table); CompleteItemList then asks the image once per
+// item, with the item's id in the setting's slot of a work copy, and once
+// per list for the mark pair.
+#include <cstring>
+
+#include "api/work_copy.h"
+#include "drvlists/services.h"
+#include "engine/engine.h"
+#include "platform/platform.h"
+
+namespace m4k7 {
+
+namespace {
+
+constexpr uint16_t kNoKey = 0;
+constexpr uint16_t kNoList = 0xFFFF;
+
+enum class Field : uint8_t { None, Attr1, Attr2, Attr3 };
+
+// One per-item question: internal key → field of the item.
+struct PerItemKey {
+  uint16_t key;
+  Field field;
+};
+
+struct ListConfig {
+  uint16_t key;
+  uint16_t attr1List;    // ItemListTable list that pairs each id with attr1, or kNoList
+  uint8_t slot;          // the setting's slot the per-item stage sets; 0: no per-item stage
+  PerItemKey perItem[2]; // asked in this order for every item
+  bool availability;     // key 4113: attr3 from key 4112's list
+  uint16_t markKey;      // kNoKey: none
+  bool strictMark;       // a mark key without an answer fails the call
+};
+
+constexpr PerItemKey kNone{kNoKey, Field::None};
+constexpr PerItemKey kInkAttr2{20492, Field::Attr2};
+constexpr PerItemKey kInkAttr3{20491, Field::Attr3};
+constexpr PerItemKey kPaperAttr2{20494, Field::Attr2};
+constexpr PerItemKey kQualityAttr1{20486, Field::Attr1};
+constexpr PerItemKey kQualityAttr2{20487, Field::Attr2};
+
+constexpr ListConfig kConfigs[] = {
+    {4108, 4, 4, {kInkAttr2, kInkAttr3}, false, 20483, false},
+    {4109, 4, 4, {kInkAttr2, kInkAttr3}, false, 20483, false},
+    {4110, 5, 0, {kNone, kNone}, false, 20484, false},
+    {4111, 5, 0, {kNone, kNone}, false, 20484, false},
+    {4112, 28, 28, {kPaperAttr2, kNone}, false, kNoKey, false},
+    {4113, 28, 28, {kPaperAttr2, kNone}, true, kNoKey, false},
+    {4114, 7, 0, {kNone, kNone}, false, 20482, false},
+    {4115, 7, 0, {kNone, kNone}, false, 20482, false},
+    {4116, kNoList, 0, {kNone, kNone}, false, 20493, false},
+    {4118, kNoList, 8, {kQualityAttr1, kQualityAttr2}, false, 20485, true},
+    {4119, kNoList, 0, {kNone, kNone}, false, 20485, true},
+    {4173, kNoList, 0, {kNone, kNone}, false, 20496, false},
+    {4174, kNoList, 0, {kNone, kNone}, false, 20496, false},
+    {4177, 5, 0, {kNone, kNone}, false, kNoKey, false},
+    {4180, 28, 28, {kPaperAttr2, kNone}, false, 20497, false},
+    {4186, 5, 0, {kNone, kNone}, false, kNoKey, false},
+};
+
+// The key whose answer lists the ids that key 4113 marks as available.
+constexpr uint16_t kAvailableList = 4112;
+
+const ListConfig *ConfigOf(uint16_t key) {
+  for (const ListConfig &c : kConfigs)
+    if (c.key == key) return &c;
+  return nullptr;
+}
+
+int32_t *FieldOf(ListItem &item, Field field) {
+  switch (field) {
+  case Field::Attr1: return &item.attr1;
+  case Field::Attr2: return &item.attr2;
+  case Field::Attr3: return &item.attr3;
+  case Field::None: break;
+  }
+  return nullptr;
+}
+
+bool HasItemListTable(const ItemListTable &t) {
+  return t.listIds && t.itemCounts && t.itemStarts && t.itemIds && t.itemValues;
+}
+
+// The list's position in the table, or false when the table or list is missing.
+bool FindList(const ItemListTable &t, uint16_t listId, uint32_t *index) {
+  if (!HasItemListTable(t)) return false;
+  for (uint32_t i = 0; i < t.listCount; ++i)
+    if (t.listIds[i] == listId) {
+      *index = i;
+      return true;
+    }
+  return false;
+}
+
+// The packed ids become the id fields of their items. Going downward keeps
+// every value in place until it has moved; each record is cleared first so
+// that no field a later stage leaves alone carries what the buffer held.
+void SpreadIds(void *items, uint32_t count) {
+  auto *bytes = static_cast<uint8_t *>(items);
+  for (uint32_t i = count; i-- > 0;) {
+    int32_t id;
+    std::memcpy(&id, bytes + 4 * size_t(i), 4);
+    ListItem item{};
+    item.id = id;
+    std::memcpy(bytes + sizeof(ListItem) * size_t(i), &item, sizeof item);
+  }
+}
+
+AccessStatus FillAttr1(const ImageDescriptor &image, uint16_t listId, ListItem *items, uint32_t count) {
+  const ItemListTable &t = image.items;
+  uint32_t list = 0;
+  if (!FindList(t, listId, &list)) return kNotFound;
+  const uint32_t itemCount = t.itemCounts[list];
+  if (count > itemCount) return kFailed;
+  const uint64_t start = uint32_t(t.itemStarts[list]);
+  for (uint32_t i = 0; i < count; ++i) {
+    bool found = false;
+    for (uint32_t j = 0; j < itemCount && !found; ++j) {
+      const uint64_t pool = start + j;
+      if (pool >= t.itemPoolCount) return kFailed;
+      if (uint32_t(t.itemIds[pool]) == uint32_t(items[i].id)) {
+        items[i].attr1 = t.itemValues[pool];
+        found = true;
+      }
+    }
+    if (!found) return kNotFound;
+  }
+  return kOk;
+}
+
+AccessStatus FillPerItem(const ImageDescriptor &image, const ListConfig &config, const AccessRequest *request,
+                         ListItem *items, uint32_t count) {
+  if (request == nullptr) return kFailed;
+  const uint32_t ints = request->intParams ? request->intParamCount : 0;
+  if (ints <= config.slot) return kMissingInt;
+  WorkCopy copy(RequestTemplate::Driver, request);
+  if (!copy) return kFailed;
+  for (uint32_t i = 0; i < count; ++i) {
+    copy.ints()[config.slot] = items[i].id;
+    for (const PerItemKey &q : config.perItem) {
+      if (q.key == kNoKey) continue;
+      LeafDescriptor leaf{};
+      AccessStatus status = LookupKey(image, q.key, copy.get(), &leaf);
+      if (status != kOk) return status;
+      uint32_t size = 0;
+      status = FetchLeaf(image, copy.get(), 4, FieldOf(items[i], q.field), &size, leaf);
+      if (status != kOk) return status;
+    }
+  }
+  return kOk;
+}
+
+// attr3 of key 4113: 0 for the sizes key 4112 also lists (its answer is an
+// ordered subsequence of 4113's that ends with 4113's last item), 1 for the
+// others.
+AccessStatus FillAvailability(const ImageDescriptor &image, const AccessRequest *request, ListItem *items,
+                              uint32_t count) {
+  LeafDescriptor leaf{};
+  AccessStatus status = LookupKey(image, kAvailableList, request, &leaf);
+  if (status != kOk) return status;
+  const uint32_t m = countOf(leaf.word1);
+  platform::ScratchBlock available(4 * size_t(m));
+  if (!available) return kFailed;
+  uint32_t size = 0;
+  status = FetchLeaf(image, request, 4 * m, available.get(), &size, leaf);
+  if (status != kOk) return status;
+  if (size != 4 * m) return kFailed;
+  const int32_t *ids = available.as<int32_t>();
+  uint32_t j = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (j == m) return kFailed;
+    if (items[i].id == ids[j]) {
+      items[i].attr3 = 0;
+      ++j;
+    } else {
+      items[i].attr3 = 1;
+    }
+  }
+  return kOk;
+}
+
+AccessStatus FillMarks(const ImageDescriptor &image, const ListConfig &config, const AccessRequest *request,
+                       ListItem *items, uint32_t count) {
+  if (config.markKey == kNoKey) return kOk; // the records are cleared: nothing marked
+  LeafDescriptor leaf{};
+  AccessStatus status = LookupKey(image, config.markKey, request, &leaf);
+  if (!config.strictMark && (status == kNotFound || status == kUnknownKey)) return kOk;
+  if (status != kOk) return status;
+  int32_t pair[2] = {0, 0};
+  uint32_t size = 0;
+  status = FetchLeaf(image, request, sizeof pair, pair, &size, leaf);
+  if (status != kOk) return status;
+  if (size != sizeof pair) return kFailed;
+  for (uint32_t i = 0; i < count; ++i)
+    if (items[i].id == pair[0]) items[i].mark = pair[1];
+  return kOk;
+}
+
+} // namespace
+
+AccessStatus CompleteItemList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                              uint32_t bufferSize, void *items, uint32_t count) {
+  (void)bufferSize; // the caller sized the buffer for count records
+  const ListConfig *config = ConfigOf(uint16_t(key));
+  if (config == nullptr) return kNotFound;
+  SpreadIds(items, count);
+  auto *list = static_cast<ListItem *>(items);
+
+  AccessStatus status = kOk;
+  if (config->attr1List != kNoList && (status = FillAttr1(image, config->attr1List, list, count)) != kOk)
+    return status;
+  if (config->slot != 0 && (status = FillPerItem(image, *config, request, list, count)) != kOk) return status;
+  if (config->availability && (status = FillAvailability(image, request, list, count)) != kOk) return status;
+  return FillMarks(image, *config, request, list, count);
+}
+
+namespace drvlists {
+
+AccessStatus ItemsFromLeaf(const ImageDescriptor &image, uint16_t key, const AccessRequest *request,
+                           uint32_t bufferSize, void *buffer, uint32_t *outSize) {
+  LeafDescriptor leaf{};
+  AccessStatus status = LookupKey(image, key, request, &leaf);
+  if (status != kOk) return status;
+  const uint32_t n = countOf(leaf.word1);
+  const uint32_t needed = n * uint32_t(sizeof(ListItem));
+  if (bufferSize < needed || buffer == nullptr) {
+    *outSize = needed;
+    return kBufferTooSmall;
+  }
+  uint32_t size = 0;
+  status = FetchLeaf(image, request, needed, buffer, &size, leaf);
+  if (status != kOk) return status;
+  // Only an integer leaf leaves n packed 32-bit ids; anything else would
+  // make items of whatever the buffer held.
+  if (size != 4 * n) return kFailed;
+  return CompleteItemList(image, key, request, bufferSize, buffer, n);
+}
+
+AccessStatus ItemsFromTable(const ImageDescriptor &image, uint16_t key, uint16_t listId,
+                            const AccessRequest *request, uint32_t bufferSize, void *buffer,
+                            uint32_t *outSize) {
+  const ItemListTable &t = image.items;
+  uint32_t list = 0;
+  if (!FindList(t, listId, &list)) return kNotFound;
+  const uint32_t c = t.itemCounts[list];
+  const uint32_t needed = c * uint32_t(sizeof(ListItem));
+  if (bufferSize < needed || buffer == nullptr) {
+    *outSize = needed;
+    return kBufferTooSmall;
+  }
+  const uint64_t start = uint32_t(t.itemStarts[list]);
+  auto *ids = static_cast<uint8_t *>(buffer);
+  for (uint32_t m = 0; m < c; ++m) {
+    const uint64_t pool = start + m;
+    if (pool >= t.itemPoolCount) return kFailed;
+    const int32_t id = t.itemIds[pool];
+    std::memcpy(ids + 4 * size_t(m), &id, 4);
+  }
+  return CompleteItemList(image, key, request, bufferSize, buffer, c);
+}
+
+} // namespace drvlists
+
+} // namespace m4k7

@@ -1,0 +1,93 @@
+# Builds the Debian package from the build tree, extracts it into a scratch
+# root with dpkg -x, and builds and runs the two consumers of
+# packaging/ against that root: the C one through pkg-config
+# (PKG_CONFIG_SYSROOT_DIR), the CMake one through find_package
+# (CMAKE_PREFIX_PATH). Also runs the packaged tool.
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(code)
+    message(FATAL_ERROR "${what} failed (${code}):\n${out}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+run("cpack" "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK}/cpack")
+file(GLOB deb "${WORK}/cpack/m4k7db_${VERSION}_*.deb")
+list(LENGTH deb n)
+if(NOT n EQUAL 1)
+  message(FATAL_ERROR "expected one m4k7db_${VERSION}_*.deb, found: ${deb}")
+endif()
+set(root "${WORK}/root")
+run("dpkg -x" dpkg -x "${deb}" "${root}")
+run("dpkg -I" dpkg-deb -f "${deb}" Package Version)
+if(NOT out MATCHES "Package: m4k7db\nVersion: ${VERSION}")
+  message(FATAL_ERROR "package control fields:\n${out}")
+endif()
+
+# What the package holds.
+file(GLOB_RECURSE libs RELATIVE "${root}" "${root}/usr/*/libm4k7db.so*")
+file(GLOB_RECURSE pcs "${root}/usr/*/pkgconfig/m4k7db.pc")
+file(GLOB_RECURSE configs "${root}/usr/*/cmake/m4k7db/m4k7dbConfig.cmake")
+foreach(need usr/include/m4k7db.h usr/bin/m4k7db)
+  if(NOT EXISTS "${root}/${need}")
+    message(FATAL_ERROR "the package lacks ${need}")
+  endif()
+endforeach()
+file(GLOB man "${root}/usr/share/man/man1/m4k7db.1*")
+if(NOT man OR NOT pcs OR NOT configs)
+  message(FATAL_ERROR "the package lacks the man page, m4k7db.pc or m4k7dbConfig.cmake")
+endif()
+foreach(name libm4k7db.so libm4k7db.so.1 libm4k7db.so.${VERSION})
+  if(NOT libs MATCHES "/${name}(;|$)")
+    message(FATAL_ERROR "the package lacks ${name}: ${libs}")
+  endif()
+endforeach()
+list(GET pcs 0 pc)
+get_filename_component(pcdir "${pc}" DIRECTORY)
+get_filename_component(libdir "${pcdir}" DIRECTORY)
+find_program(READELF readelf)
+if(READELF)
+  run("readelf" "${READELF}" -d "${libdir}/libm4k7db.so.${VERSION}")
+  if(NOT out MATCHES "SONAME[^\n]*\\[libm4k7db\\.so\\.1\\]")
+    message(FATAL_ERROR "the library's SONAME is not libm4k7db.so.1:\n${out}")
+  endif()
+endif()
+file(READ "${pc}" pctext)
+if(NOT pctext MATCHES "prefix=/usr\n")
+  message(FATAL_ERROR "m4k7db.pc does not name the package's prefix /usr:\n${pctext}")
+endif()
+
+# The C consumer, through pkg-config into the scratch root.
+set(pkgenv PKG_CONFIG_SYSROOT_DIR=${root} PKG_CONFIG_LIBDIR=${pcdir}
+           PKG_CONFIG_ALLOW_SYSTEM_CFLAGS=1 PKG_CONFIG_ALLOW_SYSTEM_LIBS=1)
+run("pkg-config" ${CMAKE_COMMAND} -E env ${pkgenv} "${PKG_CONFIG}" --cflags --libs m4k7db)
+string(STRIP "${out}" flags)
+separate_arguments(flags UNIX_COMMAND "${flags}")
+if(NOT flags MATCHES "-I${root}/usr/include" OR NOT flags MATCHES "-lm4k7db")
+  message(FATAL_ERROR "pkg-config flags do not point into the package: ${flags}")
+endif()
+run("the C consumer's build" "${CC}" -std=c99 -Wall -Wextra -Werror "${SOURCE_DIR}/packaging/consumer-c/consumer.c"
+    ${flags} -o "${WORK}/consumer-c")
+run("the C consumer" ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} "${WORK}/consumer-c")
+if(NOT out MATCHES "^m4k7db database version [0-9]+\\.[0-9]+\n$")
+  message(FATAL_ERROR "the C consumer says: ${out}")
+endif()
+set(version_text "${out}")
+
+# The CMake consumer, through find_package.
+run("the CMake consumer's configure" "${CMAKE_COMMAND}" -S "${SOURCE_DIR}/packaging/consumer-cmake"
+    -B "${WORK}/consumer-cmake" -G "${GENERATOR}" "-DCMAKE_PREFIX_PATH=${root}/usr" -DCMAKE_BUILD_TYPE=Release)
+run("the CMake consumer's build" "${CMAKE_COMMAND}" --build "${WORK}/consumer-cmake")
+run("the CMake consumer" ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} "${WORK}/consumer-cmake/consumer")
+if(NOT out MATCHES "^paper size 9: [0-9]+ x [0-9]+ \\(0\\.01 mm\\)\n$")
+  message(FATAL_ERROR "the CMake consumer says: ${out}")
+endif()
+
+# The packaged tool answers as the library does.
+run("the packaged tool" "${root}/usr/bin/m4k7db" get root 2)
+string(REGEX MATCH "[0-9]+\\.[0-9]+" from_library "${version_text}")
+if(NOT out MATCHES "\"${from_library}\"")
+  message(FATAL_ERROR "the packaged tool says:\n${out}\nthe library: ${version_text}")
+endif()

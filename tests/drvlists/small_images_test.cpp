@@ -1,0 +1,468 @@
+// The list services over small images built for one case each: the shapes
+// and breakages that the M4K7's own image never has.
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "compiler.h"
+#include "drvlists/drvlists.h"
+
+namespace m4k7 {
+namespace {
+
+using imagec::ImageBuilder;
+using imagec::is;
+using imagec::otherwise;
+
+constexpr uint32_t kNoSize = 0xDEADBEEF;
+constexpr uint16_t kFragment = 0x5008;
+
+struct SmallImage {
+  imagec::ImageTables tables;
+  ImageDescriptor image{};
+  void refresh() { image = tables.descriptor(); }
+};
+
+// A content that does not compile ends the test: every case below needs
+// its image.
+std::unique_ptr<SmallImage> Build(const std::function<void(ImageBuilder &)> &content) {
+  ImageBuilder b;
+  content(b);
+  auto out = std::make_unique<SmallImage>();
+  std::string error;
+  if (!imagec::Compile(b, &out->tables, &error)) throw std::runtime_error("small image: " + error);
+  out->refresh();
+  return out;
+}
+
+struct Call {
+  AccessStatus status;
+  uint32_t size;
+  std::vector<uint8_t> bytes;
+};
+
+// One DispatchDriverKey call with a buffer of bufferSize 0xCD bytes (or
+// none); the guard bytes past it must stay as they were.
+Call Dispatch(const ImageDescriptor &image, uint32_t key, const AccessRequest &r, uint32_t bufferSize,
+              bool withBuffer = true) {
+  constexpr size_t kGuard = 16;
+  Call c{0, kNoSize, std::vector<uint8_t>(bufferSize + kGuard, 0xCD)};
+  c.status = DispatchDriverKey(image, key, &r, bufferSize, withBuffer ? c.bytes.data() : nullptr, &c.size);
+  for (size_t i = bufferSize; i < c.bytes.size(); ++i)
+    if (c.bytes[i] != 0xCD) ADD_FAILURE() << "key " << key << ": wrote past the buffer at " << i;
+  c.bytes.resize(bufferSize);
+  return c;
+}
+
+std::vector<ListItem> Items(const Call &c) {
+  std::vector<ListItem> items(c.bytes.size() / sizeof(ListItem));
+  if (!items.empty()) std::memcpy(items.data(), c.bytes.data(), items.size() * sizeof(ListItem));
+  return items;
+}
+
+struct Ints {
+  std::vector<int32_t> values;
+  AccessRequest request{};
+  explicit Ints(uint32_t count, std::initializer_list<std::pair<uint32_t, int32_t>> set = {})
+      : values(count, 0) {
+    for (auto [slot, v] : set) values.at(slot) = v;
+    request.intParamCount = count;
+    request.intParams = values.empty() ? nullptr : values.data();
+  }
+  Ints(const Ints &) = delete; // the request points into values
+  Ints &operator=(const Ints &) = delete;
+};
+
+TEST(ItemLists, EmptyLeaf) {
+  auto img = Build([](ImageBuilder &b) {
+    b.key(4110, b.ints(4110, {}));
+    b.itemList(5, {{1, 100}});
+  });
+  Ints r(106);
+  Call query = Dispatch(img->image, 4110, r.request, 0, false);
+  EXPECT_EQ(query.status, 2);
+  EXPECT_EQ(query.size, 0u);
+  Call call = Dispatch(img->image, 4110, r.request, 8);
+  EXPECT_EQ(call.status, 0);
+  EXPECT_EQ(call.bytes, std::vector<uint8_t>(8, 0xCD));
+}
+
+TEST(ItemLists, ListTableChecks) {
+  struct Case {
+    const char *what;
+    std::vector<int64_t> ids;
+    std::vector<std::pair<uint16_t, int32_t>> list5;
+    AccessStatus want;
+  };
+  const Case kCases[] = {
+      {"every id in the list", {2, 1}, {{1, 100}, {2, 200}}, 0},
+      {"more ids than the list has", {1, 2, 1}, {{1, 100}, {2, 200}}, -1},
+      {"an id the list lacks", {1, 9}, {{1, 100}, {2, 200}}, 1},
+      {"no list 5", {1}, {}, 1},
+  };
+  for (const Case &c : kCases) {
+    auto img = Build([&c](ImageBuilder &b) {
+      b.key(4110, b.ints(4110, c.ids));
+      if (!c.list5.empty()) b.itemList(5, c.list5);
+      b.itemList(7, {{4, 1}});
+    });
+    Ints r(106);
+    Call call = Dispatch(img->image, 4110, r.request, uint32_t(20 * c.ids.size()));
+    EXPECT_EQ(call.status, c.want) << c.what;
+    if (c.want == 0) {
+      std::vector<ListItem> items = Items(call);
+      EXPECT_EQ(items[0].attr1, 200);
+      EXPECT_EQ(items[1].attr1, 100);
+    }
+  }
+}
+
+TEST(ItemLists, TableKeys) {
+  // Without the item-list table the table keys answer 1.
+  Ints r(106);
+  for (uint32_t key : {4109u, 4111u, 4115u}) {
+    ImageDescriptor stripped = CompiledImage();
+    ASSERT_EQ(Dispatch(stripped, key, r.request, 400).status, 0) << key;
+    stripped.items.itemValues = nullptr;
+    EXPECT_EQ(Dispatch(stripped, key, r.request, 400).status, 1) << key;
+  }
+
+  auto img = Build([](ImageBuilder &b) {
+    b.key(4110, b.ints(4110, {1}));
+    b.itemList(7, {{4, 15301}, {7, 15302}});
+  });
+  EXPECT_EQ(Dispatch(img->image, 4111, r.request, 100).status, 1); // no list 5
+  Call sources = Dispatch(img->image, 4115, r.request, 40);
+  ASSERT_EQ(sources.status, 0); // no mark key 20482: unmarked
+  EXPECT_EQ(Items(sources)[1].id, 7);
+  EXPECT_EQ(Items(sources)[1].attr1, 15302);
+  EXPECT_EQ(Items(sources)[1].mark, 0);
+
+  // A list whose start lies past the pool.
+  img->tables.itemStarts[0] = 1;
+  img->refresh();
+  EXPECT_EQ(Dispatch(img->image, 4115, r.request, 40).status, -1);
+  img->tables.itemStarts[0] = -1;
+  img->refresh();
+  EXPECT_EQ(Dispatch(img->image, 4115, r.request, 40).status, -1);
+}
+
+TEST(ItemLists, PoolOutsideTableForAttr1) {
+  auto img = Build([](ImageBuilder &b) {
+    b.key(4114, b.ints(4114, {4}));
+    b.itemList(7, {{4, 15301}, {7, 15302}});
+  });
+  img->tables.itemStarts[0] = 1; // the search for 4 runs past the pool
+  img->refresh();
+  Ints r(106);
+  EXPECT_EQ(Dispatch(img->image, 4114, r.request, 20).status, -1);
+}
+
+// A mark pair is exactly two values; a key without one leaves the list
+// unmarked unless the list's mark is strict (4118, 4119).
+TEST(ItemLists, MarkPairs) {
+  struct Case {
+    const char *what;
+    uint32_t key;
+    std::vector<int64_t> pair; // empty: no mark key
+    bool selectMisses;         // the mark key exists but has no leaf for the request
+    AccessStatus want;
+    int32_t mark2; // mark of item 2 on success
+  };
+  const Case kCases[] = {
+      {"a pair", 4116, {2, 7}, false, 0, 7},
+      {"a pair for an id not listed", 4116, {5, 7}, false, 0, 0},
+      {"one value", 4116, {2}, false, -1, 0},
+      {"three values", 4116, {2, 7, 9}, false, 2, 0},
+      {"no mark key", 4116, {}, false, 0, 0},
+      {"no leaf for the request", 4116, {2, 7}, true, 0, 0},
+      {"strict: a pair", 4119, {2, 7}, false, 0, 7},
+      {"strict: no mark key", 4119, {}, false, 3, 0},
+      {"strict: no leaf for the request", 4119, {2, 7}, true, 1, 0},
+  };
+  for (const Case &c : kCases) {
+    const uint16_t markKey = c.key == 4116 ? 20493 : 20485;
+    auto img = Build([&](ImageBuilder &b) {
+      b.key(uint16_t(c.key), b.ints(uint16_t(c.key), {1, 2}));
+      if (c.pair.empty()) return;
+      auto pair = b.ints(markKey, c.pair);
+      b.key(markKey, c.selectMisses ? b.select(3, {is(1, pair)}) : pair);
+    });
+    Ints r(106);
+    Call call = Dispatch(img->image, c.key, r.request, 40);
+    EXPECT_EQ(call.status, c.want) << c.what;
+    if (c.want == 0) {
+      EXPECT_EQ(Items(call)[0].mark, 0) << c.what;
+      EXPECT_EQ(Items(call)[1].mark, c.mark2) << c.what;
+    }
+    if (c.want != 0) {
+      EXPECT_EQ(call.size, kNoSize) << c.what;
+    }
+  }
+}
+
+// Key 4113's availability flags walk key 4112's list alongside its own.
+TEST(ItemLists, AvailabilityFlags) {
+  struct Case {
+    std::vector<int64_t> all, printable; // printable empty with present false: no key 4112
+    bool present;
+    AccessStatus want;
+    std::vector<int32_t> flags;
+  };
+  const Case kCases[] = {
+      {{1, 2, 3}, {1, 3}, true, 0, {0, 1, 0}},
+      {{1, 2, 3}, {1, 2, 3}, true, 0, {0, 0, 0}},
+      {{1, 2, 3}, {3}, true, 0, {1, 1, 0}},
+      {{1, 2, 3}, {1, 3, 4}, true, 0, {0, 1, 0}}, // leftovers are not checked
+      {{1, 2, 3}, {1, 2}, true, -1, {}},          // used up while items remain
+      {{1, 2, 3}, {}, true, -1, {}},
+      {{}, {}, true, 0, {}},
+      {{1, 2, 3}, {}, false, 3, {}},
+  };
+  for (const Case &c : kCases) {
+    auto img = Build([&](ImageBuilder &b) {
+      b.key(4113, b.ints(4113, c.all));
+      if (c.present) b.key(4112, b.ints(4112, c.printable));
+      b.key(20494, b.ints(20494, {77}));
+      b.itemList(28, {{1, 101}, {2, 102}, {3, 103}, {4, 104}});
+    });
+    Ints r(106);
+    Call call = Dispatch(img->image, 4113, r.request, uint32_t(20 * c.all.size()));
+    EXPECT_EQ(call.status, c.want) << c.all.size() << "/" << c.printable.size();
+    if (c.want != 0) continue;
+    std::vector<int32_t> flags;
+    for (const ListItem &i : Items(call)) {
+      flags.push_back(i.attr3);
+      EXPECT_EQ(i.attr2, 77);
+      EXPECT_EQ(i.attr1, 100 + i.id);
+    }
+    EXPECT_EQ(flags, c.flags);
+  }
+}
+
+// The per-item keys see the item's id in the setting's slot of a work
+// copy; the caller's request keeps its own value.
+TEST(ItemLists, PerItemStage) {
+  auto img = Build([](ImageBuilder &b) {
+    b.key(4118, b.ints(4118, {1, 2}));
+    b.key(20486, b.select(8, {is(1, b.ints(20486, {10})), is(2, b.ints(20486, {20}))}));
+    b.key(20487, b.select(8, {is(1, b.ints(20487, {-4})), otherwise(b.ints(20487, {-3}))}));
+    b.key(20485, b.ints(20485, {2, 1}));
+  });
+  Ints r(9, {{8, 5}});
+  Call call = Dispatch(img->image, 4118, r.request, 40);
+  ASSERT_EQ(call.status, 0);
+  std::vector<ListItem> items = Items(call);
+  EXPECT_EQ(items[0].attr1, 10);
+  EXPECT_EQ(items[0].attr2, -4);
+  EXPECT_EQ(items[1].attr1, 20);
+  EXPECT_EQ(items[1].attr2, -3);
+  EXPECT_EQ(items[1].mark, 1);
+  EXPECT_EQ(r.values[8], 5);
+
+  Ints eight(8);
+  EXPECT_EQ(Dispatch(img->image, 4118, eight.request, 40).status, -3);
+  AccessRequest noInts{};
+  noInts.intParamCount = 20; // a count without its array counts as none
+  EXPECT_EQ(Dispatch(img->image, 4118, noInts, 40).status, -3);
+}
+
+TEST(ItemLists, PerItemKeyFailures) {
+  struct Case {
+    const char *what;
+    std::vector<int64_t> attr; // empty: key 20487 absent
+    AccessStatus want;
+  };
+  const Case kCases[] = {{"absent per-item key", {}, 3}, {"two values in a 4-byte field", {1, 2}, 2}};
+  for (const Case &c : kCases) {
+    auto img = Build([&](ImageBuilder &b) {
+      b.key(4118, b.ints(4118, {1}));
+      b.key(20486, b.ints(20486, {0}));
+      if (!c.attr.empty()) b.key(20487, b.ints(20487, c.attr));
+      b.key(20485, b.ints(20485, {1, 1}));
+    });
+    Ints r(106);
+    Call call = Dispatch(img->image, 4118, r.request, 20);
+    EXPECT_EQ(call.status, c.want) << c.what;
+    EXPECT_EQ(call.size, kNoSize) << c.what;
+  }
+}
+
+// Only an integer leaf gives packed ids.
+TEST(ItemLists, NonIntegerLeaf) {
+  auto img = Build([](ImageBuilder &b) {
+    b.key(4116, b.bytes(4116, "\x01\x02"));
+    b.key(4173, b.wide(4173, "ab"));
+  });
+  Ints r(106);
+  EXPECT_EQ(Dispatch(img->image, 4116, r.request, 40).status, -1);
+  EXPECT_EQ(Dispatch(img->image, 4173, r.request, 60).status, -1);
+}
+
+TEST(GroupedLists, Tables) {
+  Ints r(106, {{4, 4}, {5, 1}, {8, 2}, {6, 1}, {28, 9}, {7, 7}});
+  ImageDescriptor stripped = CompiledImage();
+  ASSERT_EQ(Dispatch(stripped, 4121, r.request, 100).status, 0);
+  stripped.groups.entryNodes = nullptr;
+  EXPECT_EQ(Dispatch(stripped, 4121, r.request, 100).status, 1);
+  stripped = CompiledImage();
+  stripped.nodes = nullptr;
+  EXPECT_EQ(Dispatch(stripped, 4121, r.request, 100).status, 1);
+
+  auto img = Build([](ImageBuilder &b) {
+    b.keyOfAllRoots(kFragment);
+    auto f = b.bytes(kFragment, "\x1B@");
+    b.key(4122, b.bytes(4122, "x"));
+    b.hang(b.sequence({f}));
+    b.groupedList(4123, {f});
+  });
+  EXPECT_EQ(Dispatch(img->image, 4121, r.request, 100).status, 1);
+  Call ok = Dispatch(img->image, 4123, r.request, 2);
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.size, 2u);
+
+  img->tables.groupEntryStarts[0] = int32_t(img->tables.entryNodes.size());
+  img->refresh();
+  EXPECT_EQ(Dispatch(img->image, 4123, r.request, 100).status, -1);
+  img->tables.groupEntryStarts[0] = 0;
+  img->tables.entryNodes[0] = uint32_t(img->tables.nodes.size());
+  img->refresh();
+  EXPECT_EQ(Dispatch(img->image, 4123, r.request, 100).status, -1);
+}
+
+// The entries' fragments in entry order; an entry without one adds
+// nothing, and leaves of other keys in an entry's tree are passed over.
+TEST(GroupedLists, JoinsInEntryOrder) {
+  auto img = Build([](ImageBuilder &b) {
+    b.keyOfAllRoots(kFragment);
+    auto a = b.bytes(kFragment, "AB");
+    auto c = b.select(5, {is(1, b.bytes(kFragment, "C")), is(2, b.bytes(kFragment, "DD"))});
+    auto e = b.sequence({b.bytes(4122, "zz"), b.bytes(kFragment, "E")});
+    b.key(4122, e);
+    for (auto n : {a, c}) b.hang(b.sequence({n}));
+    b.groupedList(4121, {a, c, e, a});
+  });
+  struct Case {
+    int32_t media;
+    const char *want;
+  };
+  for (const Case &c : {Case{1, "ABCEAB"}, Case{2, "ABDDEAB"}, Case{3, "ABEAB"}}) {
+    Ints r(106, {{5, c.media}});
+    Call query = Dispatch(img->image, 4121, r.request, 0, false);
+    EXPECT_EQ(query.status, 2);
+    EXPECT_EQ(query.size, std::strlen(c.want));
+    Call call = Dispatch(img->image, 4121, r.request, query.size + 4);
+    ASSERT_EQ(call.status, 0);
+    EXPECT_EQ(call.size, query.size);
+    EXPECT_EQ(std::string(call.bytes.begin(), call.bytes.begin() + call.size), c.want);
+    EXPECT_EQ(std::vector<uint8_t>(call.bytes.begin() + call.size, call.bytes.end()),
+              std::vector<uint8_t>(4, 0xCD));
+  }
+}
+
+TEST(GroupedLists, Statuses) {
+  auto img = Build([](ImageBuilder &b) {
+    b.keyOfAllRoots(kFragment);
+    auto some = b.bytes(kFragment, "\x1B(q\x01\x00\x00");
+    auto nothing = b.select(5, {is(1, b.bytes(kFragment, "x"))});
+    auto needsSlot = b.select(90, {is(1, b.bytes(kFragment, "y"))});
+    auto unknownValue = b.computed(kFragment, 6); // made unknown below
+    for (auto n : {some, nothing, needsSlot, unknownValue}) b.hang(b.sequence({n}));
+    b.groupedList(4120, {some, nothing});
+    b.groupedList(4122, {nothing});
+    b.groupedList(4124, {some, needsSlot});
+    b.groupedList(4125, {unknownValue});
+  });
+  for (DbNode &n : img->tables.nodes)
+    if (kindOf(n) == NodeKind::NK_COMPUTED) n.word1 = makeWord1(kFragment, 99);
+  img->refresh();
+  Ints r(50);
+  // Without a buffer but with room enough, the first fetch answers 2 and
+  // outSize is left as it was.
+  Call absent = Dispatch(img->image, 4120, r.request, 100, false);
+  EXPECT_EQ(absent.status, 2);
+  EXPECT_EQ(absent.size, kNoSize);
+  // Nothing to join: 0 and size 0, with or without a buffer.
+  EXPECT_EQ(Dispatch(img->image, 4122, r.request, 0, false).status, 0);
+  EXPECT_EQ(Dispatch(img->image, 4122, r.request, 0, false).size, 0u);
+  EXPECT_EQ(Dispatch(img->image, 4122, r.request, 8).size, 0u);
+  // A walk that fails ends the call.
+  EXPECT_EQ(Dispatch(img->image, 4124, r.request, 100).status, -3);
+  // A computed fragment without a value counts 0 bytes, then answers 1.
+  EXPECT_EQ(Dispatch(img->image, 4125, r.request, 100).status, 1);
+}
+
+TEST(PrintMode, MechanismOnSmallTables) {
+  auto rows = [](ImageBuilder &b) {
+    b.key(4122, b.bytes(4122, "x"));
+    imagec::PrintModeRowSource first{};
+    first.match = {4, 0, 1, 2, 1, 0};
+    first.section1.fill(0x11);
+    first.section2.fill(0x22);
+    first.section3.fill(0x33);
+    first.section4.fill(0x44);
+    b.printModeRow(first);
+    imagec::PrintModeRowSource negative = first;
+    negative.match = {-1, 0, 1, 2, 1, 0};
+    negative.section1.fill(0x55);
+    b.printModeRow(negative);
+    imagec::PrintModeRowSource shadowed = first; // the first matching row wins
+    shadowed.section1.fill(0x66);
+    b.printModeRow(shadowed);
+  };
+  auto img = Build(rows);
+  auto settings = [](int32_t ink) { return Ints(82, {{4, ink}, {9, 0}, {5, 1}, {8, 2}, {6, 1}, {81, 0}}); };
+
+  Ints match = settings(4);
+  Call call = Dispatch(img->image, 4126, match.request, 200);
+  ASSERT_EQ(call.status, 0);
+  EXPECT_EQ(call.size, 192u);
+  struct Span {
+    uint8_t fill;
+    size_t count;
+  };
+  std::vector<uint8_t> want;
+  for (Span part :
+       {Span{0x11, 48}, Span{0x22, 40}, Span{0x33, 36}, Span{0x44, 48}, Span{0x00, 20}, Span{0xCD, 8}})
+    want.insert(want.end(), part.count, part.fill);
+  EXPECT_EQ(call.bytes, want);
+
+  Ints negative = settings(-1);
+  EXPECT_EQ(Dispatch(img->image, 4126, negative.request, 192).bytes[0], 0x55);
+  Ints wide = settings(4 + 65536); // a match value is 16 bits, sign-extended
+  Call none = Dispatch(img->image, 4126, wide.request, 192);
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.size, kNoSize);
+  EXPECT_EQ(none.bytes, std::vector<uint8_t>(192, 0));
+  Ints unsignedView = settings(65535);
+  EXPECT_EQ(Dispatch(img->image, 4126, unsignedView.request, 192).status, 1);
+
+  // A row naming a record past its table is refused after the clear.
+  img->tables.modeRows[0].section[2] = 7;
+  img->refresh();
+  Call bad = Dispatch(img->image, 4126, match.request, 192);
+  EXPECT_EQ(bad.status, -1);
+  EXPECT_EQ(bad.bytes, std::vector<uint8_t>(192, 0));
+}
+
+TEST(PrintMode, AbsentTablesAndRequest) {
+  Ints r(106);
+  ImageDescriptor stripped = CompiledImage();
+  stripped.printModes = {};
+  EXPECT_EQ(Dispatch(stripped, 4126, r.request, 192).status, -1);
+  stripped = CompiledImage();
+  stripped.printModes.sectionTable3 = nullptr;
+  EXPECT_EQ(Dispatch(stripped, 4126, r.request, 192).status, -1);
+  uint32_t size = kNoSize;
+  std::vector<uint8_t> buffer(192);
+  EXPECT_EQ(AnswerPrintMode(CompiledImage(), 4126, nullptr, 192, buffer.data(), &size), -1);
+  EXPECT_EQ(size, kNoSize);
+}
+
+} // namespace
+} // namespace m4k7

@@ -1,0 +1,20 @@
+// Names the inspection tools print: node kinds, computed-value ids, keys.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/image.h"
+
+namespace m4k7::inspect {
+
+// "SELECT_PARAM", "INT8", ...; "kind 22" for a kind outside 1-21.
+std::string KindName(uint8_t kind);
+// "CV_PAGE_FORMAT_COMMAND", ...; "computed value 9" for an unknown id.
+std::string ComputedName(uint16_t id);
+// "key 0x1016 (4118)": how every message names a key.
+std::string KeyLabel(uint16_t key);
+// "0x1016"
+std::string Hex16(uint16_t value);
+
+} // namespace m4k7::inspect

@@ -1,0 +1,475 @@
+#include "dump.h"
+
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include "describe.h"
+#include "validate.h"
+
+namespace m4k7::inspect {
+
+namespace {
+
+// The counts of the model's reference image, printed beside this image's.
+struct Reference {
+  const char *what;
+  uint32_t ImageStats::*field;
+  uint32_t reference;
+};
+const Reference kReferenceCounts[] = {
+    {"nodes", &ImageStats::nodes, 4200},
+    {"keys", &ImageStats::keys, 190},
+    {"ints", &ImageStats::ints, 549},
+    {"shorts", &ImageStats::shorts, 1764},
+    {"bytes", &ImageStats::bytes, 5741},
+    {"string bytes", &ImageStats::strings, 620},
+    {"grouped lists", &ImageStats::groupedLists, 6},
+    {"grouped entries", &ImageStats::groupedEntries, 11},
+    {"item lists", &ImageStats::itemLists, 4},
+    {"items", &ImageStats::items, 38},
+    {"print-mode rows", &ImageStats::printModeRows, 150},
+    {"shared nodes", &ImageStats::sharedNodes, 231},
+    {"deepest path", &ImageStats::deepestPath, 12},
+};
+
+// A tree deeper than this is printed no further (a broken image may loop).
+constexpr int kMaxDepth = 64;
+
+std::string Escaped(const uint8_t *p, uint32_t n) {
+  std::string s = "\"";
+  for (uint32_t i = 0; i < n; ++i) {
+    const uint8_t c = p[i];
+    if (c == '"' || c == '\\') {
+      s += '\\';
+      s += char(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      s += char(c);
+    } else {
+      char esc[8];
+      std::snprintf(esc, sizeof esc, "\\x%02X", unsigned(c));
+      s += esc;
+    }
+  }
+  return s + "\"";
+}
+
+std::string HexBytes(const uint8_t *p, uint32_t n) {
+  std::string s;
+  for (uint32_t i = 0; i < n; ++i) {
+    char h[4];
+    std::snprintf(h, sizeof h, "%02X", unsigned(p[i]));
+    s += (i ? " " : "") + std::string(h);
+  }
+  return s;
+}
+
+std::string Hex32(uint32_t v) {
+  char h[12];
+  std::snprintf(h, sizeof h, "0x%08X", unsigned(v));
+  return h;
+}
+
+class Dumper {
+public:
+  explicit Dumper(const ImageDescriptor &img) : img_(img) {}
+
+  std::string whole() {
+    header();
+    keys(nullptr);
+    hungNodes();
+    groupedLists();
+    itemLists();
+    printModes();
+    return std::move(out_);
+  }
+
+  std::string some(const std::vector<uint16_t> &wanted) {
+    keys(&wanted);
+    return std::move(out_);
+  }
+
+private:
+  void line(int indent, const std::string &text) {
+    out_.append(size_t(2 * indent), ' ');
+    out_ += text;
+    out_ += '\n';
+  }
+
+  void header() {
+    const ImageStats s = MeasureImage(img_);
+    line(0, "M4K7 database image");
+    line(0, "");
+    char row[120];
+    std::snprintf(row, sizeof row, "%-18s %10s %10s", "", "this image", "reference");
+    line(0, row);
+    for (const Reference &r : kReferenceCounts) {
+      std::snprintf(row, sizeof row, "%-18s %10u %10u", r.what, s.*r.field, r.reference);
+      line(0, row);
+    }
+    std::snprintf(row, sizeof row, "%-18s %u, %u, %u, %u", "section records", s.sectionRecords[0],
+                  s.sectionRecords[1], s.sectionRecords[2], s.sectionRecords[3]);
+    line(0, row);
+    line(0, "");
+  }
+
+  void keys(const std::vector<uint16_t> *wanted) {
+    std::map<uint32_t, uint16_t> firstKeyAt; // start node -> first key printed there
+    auto one = [&](uint32_t i) {
+      const uint16_t key = img_.keys[i];
+      const uint32_t start = img_.keyNodes[i];
+      const std::string head = KeyLabel(key) + " -> node " + std::to_string(start);
+      auto it = firstKeyAt.find(start);
+      if (it != firstKeyAt.end()) {
+        line(0, head + ": shares node " + std::to_string(start) + " with " + KeyLabel(it->second));
+        return;
+      }
+      firstKeyAt[start] = key;
+      line(0, head);
+      if (start == 0)
+        nodeZero();
+      else
+        node(1, start);
+    };
+    if (!img_.keys || !img_.keyNodes) {
+      line(0, "(no key index)");
+      return;
+    }
+    if (!wanted) {
+      for (uint32_t i = 0; i < img_.keyCount; ++i) one(i);
+      line(0, "");
+      return;
+    }
+    for (uint16_t key : *wanted) {
+      uint32_t i = 0;
+      while (i < img_.keyCount && img_.keys[i] != key) ++i;
+      if (i == img_.keyCount)
+        line(0, KeyLabel(key) + " is not in the key index");
+      else
+        one(i);
+    }
+  }
+
+  // Node 0 holds every root; they are printed under their own keys.
+  void nodeZero() {
+    if (!img_.nodes || img_.nodeCount == 0) {
+      line(1, "0 (not a node)");
+      return;
+    }
+    const DbNode n = img_.nodes[0];
+    const uint32_t start = operandOf(n), count = countOf(n);
+    line(1, "0 " + KindName(uint8_t(kindOf(n))) + " of the roots, " + std::to_string(count) + " children @" +
+                std::to_string(start) + ":");
+    std::string row;
+    for (uint32_t i = 0; i < count; ++i) {
+      row += (row.empty() ? "" : " ") + std::to_string(uint64_t(start) + i);
+      if (row.size() > 90 || i + 1 == count) {
+        line(2, row);
+        row.clear();
+      }
+    }
+  }
+
+  // Roots in node 0 that no key starts at: the grouped lists' hangers.
+  void hungNodes() {
+    if (!img_.nodes || img_.nodeCount == 0 || kindOf(img_.nodes[0]) != NodeKind::NK_SEQUENCE) return;
+    std::set<uint32_t> starts(img_.keyNodes, img_.keyNodes + img_.keyCount);
+    const uint32_t start = operandOf(img_.nodes[0]), count = countOf(img_.nodes[0]);
+    bool any = false;
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint64_t r = uint64_t(start) + i;
+      if (starts.count(uint32_t(r))) continue;
+      if (!any) line(0, "roots that no key starts at (walked only through node 0)");
+      any = true;
+      node(1, r);
+    }
+    if (any) line(0, "");
+  }
+
+  void node(int indent, uint64_t index) { node(indent, index, 0); }
+
+  void node(int indent, uint64_t index, int depth) {
+    if (!img_.nodes || index >= img_.nodeCount) {
+      line(indent, std::to_string(index) + " (not a node)");
+      return;
+    }
+    const uint32_t at = uint32_t(index);
+    const DbNode n = img_.nodes[at];
+    const NodeKind k = kindOf(n);
+    const std::string head = std::to_string(at) + " ";
+    if (isLeafKind(k)) {
+      leaf(indent, head, n);
+      return;
+    }
+    const uint32_t start = operandOf(n), count = countOf(n);
+    const std::string list =
+        std::to_string(count) + (count == 1 ? " case @" : " cases @") + std::to_string(start);
+    std::string text;
+    Children children = Children::None;
+    switch (k) {
+    case NodeKind::NK_SEQUENCE:
+      text = "SEQUENCE, " + std::to_string(count) + " children @" + std::to_string(start);
+      children = Children::Walked;
+      break;
+    case NodeKind::NK_GUARDED_SEQUENCE:
+      text = "GUARDED_SEQUENCE on I[" + std::to_string(fieldOf(n)) + "], " + std::to_string(count) +
+             " members @" + std::to_string(start);
+      children = Children::Walked;
+      break;
+    case NodeKind::NK_GUARD:
+      text = "GUARD =" + std::to_string(fieldOf(n)) + ", " + std::to_string(count) + " children @" +
+             std::to_string(start);
+      children = Children::Walked;
+      break;
+    case NodeKind::NK_SELECT_PARAM:
+      text = "SELECT_PARAM on I[" + std::to_string(fieldOf(n)) + "], " + list;
+      children = Children::Entries;
+      break;
+    case NodeKind::NK_SELECT_STRING:
+      text = "SELECT_STRING on S[" + std::to_string(fieldOf(n)) + "], " + list;
+      children = Children::Entries;
+      break;
+    case NodeKind::NK_SELECT_PRINTER_DATA:
+      text = "SELECT_PRINTER_DATA on value " + std::to_string(fieldOf(n)) + ", " + list;
+      children = Children::Entries;
+      break;
+    case NodeKind::NK_SELECT_LOCALE:
+      text = "SELECT_LOCALE source " + Hex16(fieldOf(n)) + ", " + list;
+      children = Children::Entries;
+      break;
+    case NodeKind::NK_SELECT_MASKED: {
+      text = "SELECT_MASKED on I[" + std::to_string(fieldOf(n)) + "]";
+      if (start < img_.nodeCount && kindOf(img_.nodes[start]) == NodeKind::NK_MASK) {
+        const DbNode m = img_.nodes[start];
+        text += " & " + Hex32(m.word1) + " (mask node " + std::to_string(start) + "), " +
+                std::to_string(count) + (count == 1 ? " case @" : " cases @") + std::to_string(operandOf(m));
+        children = Children::MaskedEntries;
+      } else {
+        text += ", mask node " + std::to_string(start) + " is not a mask";
+      }
+      break;
+    }
+    default:
+      // An entry or mask standing where a node is walked: show its words.
+      text = KindName(uint8_t(k)) + " " + Hex32(n.word0) + " " + Hex32(n.word1) + " (not walkable)";
+      break;
+    }
+    if (children != Children::None && shown_.count(at)) {
+      line(indent, head + text + " (shown above)");
+      return;
+    }
+    if (children != Children::None && (depth >= kMaxDepth || onPath_.count(at))) {
+      line(indent, head + text + (onPath_.count(at) ? " (cycle)" : " (deeper)"));
+      return;
+    }
+    line(indent, head + text);
+    if (children == Children::None) return;
+    shown_.insert(at);
+    onPath_.insert(at);
+    const uint32_t first = children == Children::MaskedEntries ? operandOf(img_.nodes[start]) : start;
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint64_t c = uint64_t(first) + i;
+      if (children == Children::Walked)
+        node(indent + 1, c, depth + 1);
+      else
+        entry(indent + 1, c, depth + 1);
+    }
+    onPath_.erase(at);
+  }
+
+  void entry(int indent, uint64_t index, int depth) {
+    if (index >= img_.nodeCount) {
+      line(indent, std::to_string(index) + " (not a node)");
+      return;
+    }
+    const DbNode e = img_.nodes[index];
+    std::string text = std::to_string(index) + " ";
+    switch (kindOf(e)) {
+    case NodeKind::NK_CASE: text += "CASE =" + std::to_string(int32_t(e.word1)); break;
+    case NodeKind::NK_DEFAULT: text += "DEFAULT"; break;
+    case NodeKind::NK_RANGE_CASE: {
+      const uint32_t j = e.word1;
+      if (img_.intPool && uint64_t(j) + 1 < img_.intCount)
+        text += "RANGE_CASE " + std::to_string(img_.intPool[j]) + ".." + std::to_string(img_.intPool[j + 1]) +
+                " (IntPool " + std::to_string(j) + ")";
+      else
+        text += "RANGE_CASE IntPool " + std::to_string(j) + " (outside IntPool)";
+      break;
+    }
+    case NodeKind::NK_STRING_CASE: {
+      const uint32_t s = e.word1;
+      text += "STRING_CASE ";
+      if (s < img_.nodeCount && kindOf(img_.nodes[s]) == NodeKind::NK_BYTES && img_.stringPool &&
+          uint64_t(operandOf(img_.nodes[s])) + countOf(img_.nodes[s]) <= img_.stringSize)
+        text += Escaped(reinterpret_cast<const uint8_t *>(img_.stringPool) + operandOf(img_.nodes[s]),
+                        countOf(img_.nodes[s]));
+      else
+        text += "(bad string)";
+      text += " (string node " + std::to_string(s) + ")";
+      break;
+    }
+    default:
+      line(indent, text + KindName(uint8_t(kindOf(e))) + " " + Hex32(e.word0) + " " + Hex32(e.word1) +
+                       " (not an entry)");
+      return;
+    }
+    line(indent, text + " -> " + std::to_string(operandOf(e)));
+    node(indent + 1, operandOf(e), depth);
+  }
+
+  void leaf(int indent, const std::string &head, DbNode n) {
+    const NodeKind k = kindOf(n);
+    const uint32_t offset = operandOf(n), count = countOf(n);
+    std::string text = head + KindName(uint8_t(k)) + " " + KeyLabel(fieldOf(n));
+    if (k == NodeKind::NK_COMPUTED) {
+      line(indent, text + ": " + ComputedName(count) + " (" + std::to_string(count) + ")");
+      return;
+    }
+    const bool inBytes = k == NodeKind::NK_BYTES || k == NodeKind::NK_INT8 || k == NodeKind::NK_UINT8 ||
+                         k == NodeKind::NK_WIDE;
+    const bool inShorts = k == NodeKind::NK_INT16 || k == NodeKind::NK_UINT16;
+    const uint64_t size = inBytes ? img_.byteSize : inShorts ? img_.shortCount : img_.intCount;
+    const bool present = inBytes    ? img_.bytePool != nullptr
+                         : inShorts ? img_.shortPool != nullptr
+                                    : img_.intPool != nullptr;
+    text += " x" + std::to_string(count) + " @" +
+            (inBytes    ? "bytes "
+             : inShorts ? "shorts "
+                        : "ints ") +
+            std::to_string(offset);
+    if (!present || uint64_t(offset) + count > size) {
+      line(indent, text + " (outside its pool)");
+      return;
+    }
+    switch (k) {
+    case NodeKind::NK_WIDE: {
+      const uint8_t *p = img_.bytePool + offset;
+      const bool nul = count > 0 && p[count - 1] == 0;
+      line(indent, text + ": " + Escaped(p, nul ? count - 1 : count) + (nul ? "" : " (no NUL)"));
+      return;
+    }
+    case NodeKind::NK_BYTES: {
+      const uint8_t *p = img_.bytePool + offset;
+      if (count <= 32) {
+        line(indent, text + ": " + Escaped(p, count) + " = " + HexBytes(p, count));
+        return;
+      }
+      line(indent, text + ":");
+      for (uint32_t i = 0; i < count; i += 32) {
+        const uint32_t m = count - i < 32 ? count - i : 32;
+        char pos[12];
+        std::snprintf(pos, sizeof pos, "%04X: ", unsigned(i));
+        line(indent + 2, pos + HexBytes(p + i, m) + "  " + Escaped(p + i, m));
+      }
+      return;
+    }
+    default: break;
+    }
+    std::string values = "[";
+    for (uint32_t i = 0; i < count; ++i) {
+      int64_t v = 0;
+      switch (k) {
+      case NodeKind::NK_INT8: v = int8_t(img_.bytePool[offset + i]); break;
+      case NodeKind::NK_UINT8: v = img_.bytePool[offset + i]; break;
+      case NodeKind::NK_INT16: v = int16_t(img_.shortPool[offset + i]); break;
+      case NodeKind::NK_UINT16: v = img_.shortPool[offset + i]; break;
+      default: v = img_.intPool[offset + i]; break;
+      }
+      values += (i ? ", " : "") + std::to_string(v);
+    }
+    line(indent, text + ": " + values + "]");
+  }
+
+  void groupedLists() {
+    const GroupedListTable &g = img_.groups;
+    line(0, "grouped lists: " + std::to_string(g.groupCount) + " lists, " + std::to_string(g.entryCount) +
+                " entries");
+    if (g.groupCount && (!g.groupKeys || !g.groupEntryCounts || !g.groupEntryStarts)) {
+      line(1, "(tables absent)");
+      return;
+    }
+    for (uint32_t i = 0; i < g.groupCount; ++i) {
+      const int64_t start = g.groupEntryStarts[i];
+      line(1, KeyLabel(g.groupKeys[i]) + ": " + std::to_string(g.groupEntryCounts[i]) + " entries from " +
+                  std::to_string(start));
+      for (uint32_t m = 0; m < g.groupEntryCounts[i]; ++m) {
+        const int64_t e = start + m;
+        if (e < 0 || e >= int64_t(g.entryCount) || !g.entryNodes) {
+          line(2, "entry " + std::to_string(e) + " (outside the entry table)");
+          continue;
+        }
+        line(2, "entry " + std::to_string(m + 1) + ": node " + std::to_string(g.entryNodes[e]));
+        node(3, g.entryNodes[e]);
+      }
+    }
+    line(0, "");
+  }
+
+  void itemLists() {
+    const ItemListTable &t = img_.items;
+    line(0, "item lists: " + std::to_string(t.listCount) + " lists, " + std::to_string(t.itemPoolCount) +
+                " items");
+    if (t.listCount && (!t.listIds || !t.itemCounts || !t.itemStarts)) {
+      line(1, "(tables absent)");
+      return;
+    }
+    for (uint32_t i = 0; i < t.listCount; ++i) {
+      const int64_t start = t.itemStarts[i];
+      line(1, "list " + std::to_string(t.listIds[i]) + ": " + std::to_string(t.itemCounts[i]) +
+                  " items from " + std::to_string(start) + " (id=value)");
+      std::string row;
+      for (uint32_t m = 0; m < t.itemCounts[i]; ++m) {
+        const int64_t p = start + m;
+        if (p >= 0 && p < int64_t(t.itemPoolCount) && t.itemIds && t.itemValues)
+          row +=
+              (row.empty() ? "" : " ") + std::to_string(t.itemIds[p]) + "=" + std::to_string(t.itemValues[p]);
+        else
+          row += (row.empty() ? "" : " ") + std::string("(outside)");
+        if (row.size() > 90 || m + 1 == t.itemCounts[i]) {
+          line(2, row);
+          row.clear();
+        }
+      }
+    }
+    line(0, "");
+  }
+
+  void printModes() {
+    const PrintModeTables &p = img_.printModes;
+    line(0, "print-mode rows: " + std::to_string(p.modeRowCount) +
+                " (I[4] I[9] I[5] I[8] I[6] I[81] -> section records)");
+    for (uint32_t r = 0; r < p.modeRowCount && p.modeRows; ++r) {
+      const PrintModeRow &row = p.modeRows[r];
+      char text[160];
+      std::snprintf(text, sizeof text, "%4u: %d %d %d %d %d %d -> %u %u %u %u", unsigned(r), row.match[0],
+                    row.match[1], row.match[2], row.match[3], row.match[4], row.match[5],
+                    unsigned(row.section[0]), unsigned(row.section[1]), unsigned(row.section[2]),
+                    unsigned(row.section[3]));
+      line(1, text);
+    }
+    const uint8_t *tables[4] = {p.sectionTable1, p.sectionTable2, p.sectionTable3, p.sectionTable4};
+    const uint32_t sizes[4] = {kSection1Size, kSection2Size, kSection3Size, kSection4Size};
+    for (int s = 0; s < 4; ++s) {
+      line(0, "print-mode section " + std::to_string(s + 1) + ": " + std::to_string(p.sectionCounts[s]) +
+                  " records of " + std::to_string(sizes[s]) + " bytes");
+      for (uint32_t r = 0; r < p.sectionCounts[s] && tables[s]; ++r)
+        line(1, std::to_string(r) + ": " + HexBytes(tables[s] + size_t(r) * sizes[s], sizes[s]));
+    }
+  }
+
+  enum class Children { None, Walked, Entries, MaskedEntries };
+
+  const ImageDescriptor &img_;
+  std::string out_;
+  std::set<uint32_t> shown_;
+  std::set<uint32_t> onPath_;
+};
+
+} // namespace
+
+std::string DumpImage(const ImageDescriptor &image, const DumpOptions &options) {
+  Dumper d(image);
+  return options.keys.empty() ? d.whole() : d.some(options.keys);
+}
+
+} // namespace m4k7::inspect

@@ -1,0 +1,110 @@
+// m4k7db check: validate the compiled-in image and print its counts.
+#include <ostream>
+
+#include "args.h"
+#include "cli.h"
+#include "engine/image.h"
+#include "inspect_glue.h"
+#include "json.h"
+#include "request.h"
+
+namespace m4k7cli {
+
+namespace {
+
+const char kHelp[] = R"(Usage: m4k7db check [--format text|json]
+
+Validates the compiled-in database image against the invariants of its
+format (the same checks the image compiler runs before it emits the image:
+every reference inside its table, every list inside the node table, leaves
+inside their pools, cases where cases belong) and prints the image's counts:
+nodes, keys per database, pool sizes, the grouped-list, item-list and
+print-mode tables.
+
+Exit status: 0 valid, 2 invalid (the problems are listed), 64 bad usage.
+
+Examples:
+  m4k7db check
+  m4k7db check --format json
+)";
+
+} // namespace
+
+int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
+  CommandLine cl;
+  std::string error;
+  if (!ParseCommandLine(args, kAcceptFormat, {"text", "json"}, &cl, &error))
+    return Usage(err, "check", error);
+  if (cl.help) {
+    out << kHelp;
+    return kExitOk;
+  }
+  if (!cl.positional.empty()) return Usage(err, "check", "unexpected argument \"" + cl.positional[0] + "\"");
+  const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
+  std::vector<std::string> problems;
+  bool valid = ValidateImageTables(image, &problems);
+
+  // Keys per database, and the internal ones no function accepts.
+  std::vector<std::pair<std::string, uint32_t>> perDatabase;
+  uint32_t internal = 0;
+  for (const DatabaseInfo &db : Databases()) {
+    uint32_t n = 0;
+    for (uint32_t i = 0; image.keys && i < image.keyCount; ++i) n += InRange(db, image.keys[i]) ? 1 : 0;
+    perDatabase.emplace_back(db.name, n);
+  }
+  for (uint32_t i = 0; image.keys && i < image.keyCount; ++i) {
+    bool any = false;
+    for (const DatabaseInfo &db : Databases()) any = any || InRange(db, image.keys[i]);
+    internal += any ? 0 : 1;
+  }
+  const std::vector<std::pair<std::string, uint64_t>> counts = {
+      {"nodes", image.nodeCount},
+      {"keys", image.keyCount},
+      {"intPool", image.intCount},
+      {"shortPool", image.shortCount},
+      {"bytePool", image.byteSize},
+      {"stringPool", image.stringSize},
+      {"groupedLists", image.groups.groupCount},
+      {"groupedEntries", image.groups.entryCount},
+      {"itemLists", image.items.listCount},
+      {"items", image.items.itemPoolCount},
+      {"printModeRows", image.printModes.modeRowCount},
+      {"section1Records", image.printModes.sectionCounts[0]},
+      {"section2Records", image.printModes.sectionCounts[1]},
+      {"section3Records", image.printModes.sectionCounts[2]},
+      {"section4Records", image.printModes.sectionCounts[3]},
+  };
+
+  if (cl.format == "json") {
+    Json o = Json::object();
+    o.set("valid", valid);
+    o.set("problems", Json::arrayOf(problems));
+    Json c = Json::object();
+    for (const auto &[name, n] : counts) c.set(name, n);
+    o.set("counts", std::move(c));
+    Json k = Json::object();
+    for (const auto &[name, n] : perDatabase) k.set(name, n);
+    k.set("internal", internal);
+    o.set("keysByDatabase", std::move(k));
+    o.set("stats", ImageStatsText(image));
+    std::vector<uint16_t> keys(image.keys, image.keys + (image.keys ? image.keyCount : 0));
+    o.set("keys", Json::arrayOf(keys));
+    o.write(out);
+    out << '\n';
+  } else {
+    out << "image: " << (valid ? "valid" : "INVALID") << '\n';
+    for (const std::string &p : problems) out << "  " << p << '\n';
+    for (const auto &[name, n] : counts) {
+      std::string label = "  " + name;
+      label.resize(20, ' ');
+      out << label << n << '\n';
+    }
+    out << "  " << ImageStatsText(image) << '\n';
+    out << "  keys by database:";
+    for (const auto &[name, n] : perDatabase) out << ' ' << name << ' ' << n << ',';
+    out << " internal " << internal << '\n';
+  }
+  return valid ? kExitOk : kExitError;
+}
+
+} // namespace m4k7cli

@@ -1,0 +1,118 @@
+// m4k7db get DB KEY [settings]: one question, through the public function.
+#include <ostream>
+
+#include "args.h"
+#include "cli.h"
+#include "decode.h"
+#include "engine/status.h"
+#include "json.h"
+#include "request.h"
+#include "text.h"
+
+namespace m4k7cli {
+
+namespace {
+
+const char kHelp[] = R"(Usage: m4k7db get DB KEY [settings] [--format text|json] [--raw]
+
+Asks KEY of database DB through its public function (VRT_Access*DataBase)
+with the two-call pattern (a size query, then a call with a buffer of that
+size), and prints the status, the size and the answer decoded by its kind:
+integers, UTF-16 names, command bytes split into their escape sequences
+(ESC ( x with its length and data, ESC [ K control blocks with their text
+lines, ESC @), item lists (keys 4108-4119, 4173, 4174, 4177, 4180, 4186) as a
+table of id/attr1/attr2/attr3/mark, the print-mode record (4126) by sections.
+The kind comes from the leaf the engine reaches for the same request.
+
+  DB     root, drv, lm, mnt, pa or sm
+  KEY    decimal or 0x hex, up to 0xFFFFFFFF; the module uses the low 16 bits
+         and answers 1 for a key outside the database's range
+
+  --format json   the same as one JSON object
+  --raw           write the answer's bytes to stdout, nothing else
+
+%SETTINGS%
+Exit status: 0 answer, 1 no answer (status 1 or 3), 2 error (negative
+status), 64 bad usage.
+
+Examples:
+  m4k7db get root 3
+  m4k7db get drv 0x1003 --size 9
+  m4k7db get drv 4121 --defaults --size 9 --mode 1 --format json
+  m4k7db get root 18 --s0 SSR
+  m4k7db get drv 4120 --printer "M4K7 Series" --raw | od -c
+)";
+
+std::string help() {
+  std::string text = kHelp;
+  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
+  return text;
+}
+
+} // namespace
+
+int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
+  CommandLine cl;
+  std::string error;
+  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptRaw, {"text", "json"}, &cl, &error))
+    return Usage(err, "get", error);
+  if (cl.help) {
+    out << help();
+    return kExitOk;
+  }
+  if (cl.positional.size() != 2) return Usage(err, "get", "expected DB and KEY");
+  const DatabaseInfo *db = FindDatabase(cl.positional[0]);
+  if (!db)
+    return Usage(err, "get",
+                 "unknown database \"" + cl.positional[0] + "\": choose root, drv, lm, mnt, pa or sm");
+  uint32_t key = 0;
+  if (!ParseKey(cl.positional[1], &key, &error)) return Usage(err, "get", error);
+  if (cl.raw && cl.format == "json") return Usage(err, "get", "--raw and --format json exclude each other");
+
+  OwnedRequest request;
+  if (!BuildRequest(*db, cl.settings, &request, &error, err)) return Usage(err, "get", error);
+
+  Answer answer = Ask(*db, key, request.view());
+  KindInfo kind;
+  if (answer.status == M4K7DB_OK) kind = KindOfKey(*db, key, request.engineView());
+  std::string hint = StatusHint(*db, key, answer.status);
+
+  if (cl.raw) {
+    if (answer.status == M4K7DB_OK)
+      out.write(reinterpret_cast<const char *>(answer.bytes.data()), std::streamsize(answer.bytes.size()));
+    else
+      err << "m4k7db: " << db->name << " key " << key << ": " << StatusText(answer.status) << ": " << hint
+          << '\n';
+    return ExitCodeOf(answer.status);
+  }
+
+  if (cl.format == "json") {
+    Json o = Json::object();
+    o.set("database", db->name);
+    o.set("function", db->function);
+    o.set("key", key);
+    o.set("keyHex", HexKey(key));
+    o.set("asked", uint16_t(key));
+    o.set("inRange", InRange(*db, key));
+    o.set("status", answer.status);
+    o.set("statusName", m4k7::StatusName(answer.status));
+    if (!hint.empty()) o.set("reason", hint);
+    o.set("size", answer.size);
+    if (answer.status == M4K7DB_OK) AddAnswerJson(&o, kind, answer.bytes);
+    o.write(out);
+    out << '\n';
+    return ExitCodeOf(answer.status);
+  }
+
+  out << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << "), " << db->function
+      << '\n';
+  if (key > 0xFFFF) out << "note: the module uses the low 16 bits of " << Hex32(key) << '\n';
+  out << "status: " << StatusText(answer.status);
+  if (answer.status == M4K7DB_OK) out << ", " << answer.size << " byte" << (answer.size == 1 ? "" : "s");
+  out << '\n';
+  if (!hint.empty()) out << "  " << hint << '\n';
+  if (answer.status == M4K7DB_OK) WriteAnswerText(out, kind, answer.bytes, 0);
+  return ExitCodeOf(answer.status);
+}
+
+} // namespace m4k7cli

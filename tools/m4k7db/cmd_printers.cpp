@@ -1,0 +1,212 @@
+// m4k7db printers: the printers of the printer-data file and their values.
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+#include "args.h"
+#include "cli.h"
+#include "engine/image.h"
+#include "json.h"
+#include "platform/posix/printer_data_file.h"
+#include "request.h"
+#include "text.h"
+
+namespace m4k7cli {
+
+namespace {
+
+namespace pd = m4k7::platform::printer_data;
+
+const char kHelp[] = R"(Usage: m4k7db printers [--file PATH] [--format text|json]
+
+Lists the printers of the printer-data file, the file that holds on this
+system what the spooler keeps for each printer on Windows: each printer
+with its values (dwords in decimal and hex, hex values as bytes), the number
+under which root key 8 names each value, and whether the printer opens.
+Malformed lines are listed with their line number and the printer they
+keep from opening.
+
+The file is $M4K7DB_PRINTER_DATA, the one the module reads, unless --file
+names another.
+
+File format:
+  ; comment                    (also #)
+  [M4K7 Series]                a printer
+  TpxUI_CustomECPMode = dword:0
+  TpxLM_Flags = hex:01,02,03
+
+Exit status: 0 every line well-formed, 1 malformed lines (listed), 2 no file
+or an unreadable one, 64 bad usage.
+
+Examples:
+  M4K7DB_PRINTER_DATA=printers.ini m4k7db printers
+  m4k7db printers --file printers.ini --format json
+)";
+
+// Value names of root key 8 and their numbers, from the cases of its select.
+std::map<std::string, int32_t> valueNumbers() {
+  std::map<std::string, int32_t> numbers;
+  const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
+  uint32_t i = 0;
+  while (image.keys && i < image.keyCount && image.keys[i] != m4k7::kValueNameKey) ++i;
+  if (!image.keys || !image.keyNodes || !image.nodes || i == image.keyCount ||
+      image.keyNodes[i] >= image.nodeCount)
+    return numbers;
+  m4k7::DbNode select = image.nodes[image.keyNodes[i]];
+  if (m4k7::kindOf(select) != m4k7::NodeKind::NK_SELECT_PARAM) return numbers;
+  const DatabaseInfo &root = DatabaseOf(m4k7::Database::Root);
+  for (uint32_t c = 0; c < m4k7::countOf(select); ++c) {
+    uint32_t at = m4k7::operandOf(select) + c;
+    if (at >= image.nodeCount || m4k7::kindOf(image.nodes[at]) != m4k7::NodeKind::NK_CASE) continue;
+    int32_t number = int32_t(image.nodes[at].word1);
+    int32_t ints[1] = {number};
+    const char *strings[1] = {nullptr};
+    AccessRequest request{};
+    request.intParamCount = 1;
+    request.intParams = ints;
+    request.stringParamCount = 1;
+    request.stringParams = strings;
+    Answer a = Ask(root, m4k7::kValueNameKey, request);
+    if (a.status != M4K7DB_OK) continue;
+    std::u16string name(a.bytes.size() / 2, u'\0');
+    for (size_t k = 0; k < name.size(); ++k) name[k] = char16_t(a.bytes[2 * k] | (a.bytes[2 * k + 1] << 8));
+    if (size_t nul = name.find(u'\0'); nul != std::u16string::npos) name.resize(nul);
+    numbers.emplace(Utf16ToUtf8(name), number);
+  }
+  return numbers;
+}
+
+std::string valueText(const pd::Value &v) {
+  if (v.kind == pd::ValueKind::kDword && v.bytes.size() == 4) {
+    uint32_t d = uint32_t(v.bytes[0]) | uint32_t(v.bytes[1]) << 8 | uint32_t(v.bytes[2]) << 16 |
+                 uint32_t(v.bytes[3]) << 24;
+    return "dword " + std::to_string(d) + " (" + Hex32(d) + ")";
+  }
+  std::string text = "hex, " + std::to_string(v.bytes.size()) + " byte" + (v.bytes.size() == 1 ? "" : "s");
+  if (!v.bytes.empty()) text += ": " + HexBytes(v.bytes);
+  if (v.bytes.size() > 4) text += " (longer than 4 bytes: the module cannot read it)";
+  return text;
+}
+
+} // namespace
+
+int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
+  CommandLine cl;
+  std::string error;
+  if (!ParseCommandLine(args, kAcceptFormat | kAcceptFile, {"text", "json"}, &cl, &error))
+    return Usage(err, "printers", error);
+  if (cl.help) {
+    out << kHelp;
+    return kExitOk;
+  }
+  if (!cl.positional.empty())
+    return Usage(err, "printers", "unexpected argument \"" + cl.positional[0] + "\"");
+  std::string path = cl.file;
+  if (!cl.hasFile) {
+    const char *env = std::getenv("M4K7DB_PRINTER_DATA");
+    if (!env || !*env) {
+      err << "m4k7db printers: M4K7DB_PRINTER_DATA is not set, so no printer opens (give --file PATH to read "
+             "a file)\n";
+      return kExitError;
+    }
+    path = env;
+  }
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  if (!file || !(text << file.rdbuf())) {
+    // An empty file reads as no data at all; only a missing one is an error.
+    if (!file) {
+      err << "m4k7db printers: cannot read \"" << path << "\"\n";
+      return kExitError;
+    }
+  }
+  // The module reads the file its variable names: point it at this one so
+  // that "opens" below is the module's own answer for this file.
+  if (cl.hasFile) setenv("M4K7DB_PRINTER_DATA", path.c_str(), 1);
+  pd::File parsed = pd::ParseFile(text.str());
+  std::map<std::string, int32_t> numbers = valueNumbers();
+  bool json = cl.format == "json";
+
+  Json report = Json::object();
+  report.set("file", path);
+  Json printers = Json::array();
+  if (!json)
+    out << "printer-data file " << path << ": " << parsed.printers.size() << " printer"
+        << (parsed.printers.size() == 1 ? "" : "s") << "\n";
+  for (size_t p = 0; p < parsed.printers.size(); ++p) {
+    const pd::Printer &printer = parsed.printers[p];
+    // The module's own open, to show what a caller gets.
+    std::u16string name;
+    bool opens = false;
+    if (Utf8ToUtf16(printer.name, &name)) {
+      PrinterHandle h = nullptr;
+      opens = m4k7db_open_printer(reinterpret_cast<const uint16_t *>(name.c_str()), &h) == 0 && h;
+      if (h) m4k7db_close_printer(h);
+    }
+    Json pj = Json::object();
+    pj.set("name", printer.name);
+    pj.set("line", printer.line);
+    pj.set("opens", opens);
+    if (opens != printer.opens) pj.set("parserOpens", printer.opens);
+    if (!json) {
+      out << "\n[" << printer.name << "]  line " << printer.line << ", "
+          << (opens ? "opens" : "does not open");
+      if (opens != printer.opens)
+        out << " (the file's parser says it " << (printer.opens ? "opens" : "does not") << ")";
+      out << '\n';
+    }
+    Json values = Json::array();
+    for (const pd::Value &v : printer.values) {
+      Json vj = Json::object();
+      vj.set("name", v.name);
+      vj.set("line", v.line);
+      vj.set("kind", v.kind == pd::ValueKind::kDword ? "dword" : "hex");
+      vj.set("hex", HexBytes(v.bytes));
+      if (v.kind == pd::ValueKind::kDword && v.bytes.size() == 4)
+        vj.set("value", uint32_t(v.bytes[0]) | uint32_t(v.bytes[1]) << 8 | uint32_t(v.bytes[2]) << 16 |
+                            uint32_t(v.bytes[3]) << 24);
+      auto number = numbers.find(v.name);
+      if (number != numbers.end()) vj.set("number", number->second);
+      values.push(std::move(vj));
+      if (!json) {
+        std::string label = "  " + v.name;
+        label.resize(std::max<size_t>(label.size() + 2, 40), ' ');
+        out << label << valueText(v);
+        if (number != numbers.end()) out << "  [key 8 value " << number->second << "]";
+        out << "  (line " << v.line << ")\n";
+      }
+    }
+    if (!json && printer.values.empty()) out << "  (no values)\n";
+    pj.set("values", std::move(values));
+    printers.push(std::move(pj));
+  }
+  report.set("printers", std::move(printers));
+  Json malformed = Json::array();
+  if (!json && !parsed.malformed.empty()) out << "\nmalformed lines:\n";
+  for (const pd::Malformed &m : parsed.malformed) {
+    Json mj = Json::object();
+    mj.set("line", m.line);
+    mj.set("reason", m.reason);
+    if (m.printer >= 0 && size_t(m.printer) < parsed.printers.size())
+      mj.set("printer", parsed.printers[size_t(m.printer)].name);
+    malformed.push(std::move(mj));
+    if (!json) {
+      out << "  line " << m.line << ": " << m.reason;
+      if (m.printer >= 0 && size_t(m.printer) < parsed.printers.size())
+        out << " (keeps \"" << parsed.printers[size_t(m.printer)].name << "\" from opening)";
+      else
+        out << " (before any printer: ignored)";
+      out << '\n';
+    }
+  }
+  report.set("malformed", std::move(malformed));
+  if (json) {
+    report.write(out);
+    out << '\n';
+  }
+  return parsed.malformed.empty() ? kExitOk : kExitNoAnswer;
+}
+
+} // namespace m4k7cli

@@ -1,0 +1,554 @@
+#include "decode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ostream>
+
+#include "engine/engine.h"
+#include "engine/image.h"
+#include "request.h"
+#include "text.h"
+
+namespace m4k7cli {
+
+namespace {
+
+constexpr uint8_t kEsc = 0x1B;
+
+std::string pad(int indent) { return std::string(size_t(std::max(indent, 0)), ' '); }
+
+// A value with its hex pattern where decimal hides it (flag words, 0x8000000x
+// status numbers).
+std::string valueText(int32_t v) {
+  std::string text = std::to_string(v);
+  if (v < -32768 || v > 65535) text += " (" + Hex32(uint32_t(v)) + ")";
+  return text;
+}
+
+std::string commandName(const EscPiece &p) {
+  auto printable = [](uint8_t b) {
+    return b >= 0x21 && b < 0x7F ? std::string(1, char(b)) : "\\x" + HexBytes(&b, 1);
+  };
+  switch (p.type) {
+  case EscPiece::Type::Command: return "ESC ( " + printable(p.letter);
+  case EscPiece::Type::ControlBlock: return "ESC [ K";
+  case EscPiece::Type::Reset: return "ESC @";
+  case EscPiece::Type::Escape: return "ESC " + printable(p.letter);
+  case EscPiece::Type::Truncated: return "ESC (cut short)";
+  case EscPiece::Type::Text: return "text";
+  }
+  return "";
+}
+
+std::vector<std::string> splitLines(const uint8_t *bytes, size_t count, bool *openLine) {
+  std::vector<std::string> lines;
+  std::string current;
+  *openLine = false;
+  for (size_t i = 0; i < count; ++i) {
+    if (bytes[i] == '\n') {
+      lines.push_back(current);
+      current.clear();
+    } else {
+      current += char(bytes[i]);
+    }
+  }
+  if (!current.empty()) {
+    lines.push_back(current);
+    *openLine = true;
+  }
+  return lines;
+}
+
+uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | (p[1] << 8)); }
+
+void hexDump(std::ostream &out, const std::vector<uint8_t> &bytes, int indent) {
+  for (size_t row = 0; row < bytes.size(); row += 16) {
+    size_t n = std::min<size_t>(16, bytes.size() - row);
+    char offset[24];
+    std::snprintf(offset, sizeof offset, "%04zx", row);
+    std::string hex = HexBytes(bytes.data() + row, n);
+    hex.resize(47, ' ');
+    std::string ascii;
+    for (size_t i = 0; i < n; ++i) {
+      uint8_t b = bytes[row + i];
+      ascii += b >= 0x20 && b < 0x7F ? char(b) : '.';
+    }
+    out << pad(indent) << offset << "  " << hex << "  |" << ascii << "|\n";
+  }
+}
+
+void writeValues(std::ostream &out, const std::vector<int32_t> &values, int indent) {
+  if (values.size() <= 12) {
+    out << pad(indent) << "values:";
+    for (int32_t v : values) out << ' ' << valueText(v);
+    out << '\n';
+    return;
+  }
+  for (size_t row = 0; row < values.size(); row += 10) {
+    std::string index = "[" + std::to_string(row) + "]";
+    index.resize(6, ' ');
+    out << pad(indent) << index;
+    for (size_t i = row; i < std::min(values.size(), row + 10); ++i) out << ' ' << valueText(values[i]);
+    out << '\n';
+  }
+}
+
+// Right-aligned columns (the last left-aligned when it holds notes);
+// trailing blanks dropped.
+void writeTable(std::ostream &out, const std::vector<std::vector<std::string>> &rows, int indent,
+                bool lastIsNote = false) {
+  std::vector<size_t> widths;
+  for (const auto &row : rows)
+    for (size_t c = 0; c < row.size(); ++c) {
+      if (widths.size() <= c) widths.push_back(0);
+      widths[c] = std::max(widths[c], row[c].size());
+    }
+  for (const auto &row : rows) {
+    std::string line = pad(indent);
+    for (size_t c = 0; c < row.size(); ++c) {
+      if (c) line += "  ";
+      if (!lastIsNote || c + 1 < row.size() || c == 0) line += std::string(widths[c] - row[c].size(), ' ');
+      line += row[c];
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out << line << '\n';
+  }
+}
+
+bool allZero(const std::vector<uint8_t> &bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
+}
+
+// What section 1's fields hold, by position.
+const char *const kSection1Notes[14] = {
+    "",
+    "media code (by I[5])",
+    "by I[4]",
+    "by I[4]",
+    "ESC ( t data byte 3",
+    "ESC ( t data byte 2",
+    "ESC ( c data byte 3 (quality code)",
+    "1 when I[6] is 1",
+    "I[9]",
+    "resolution (ESC ( d first value)",
+    "resolution",
+    "ESC ( d second value",
+    "resolution",
+    "",
+};
+const char *const kSection3Notes[7] = {
+    "", "", "", "by I[8]", "paper width (0.01 mm)", "paper length (0.01 mm)", "I[4]",
+};
+
+void writeZeroOrHex(std::ostream &out, const char *title, const std::vector<uint8_t> &bytes, int indent) {
+  out << pad(indent) << title;
+  if (allZero(bytes)) {
+    out << ": " << bytes.size() << " zero bytes\n";
+  } else {
+    out << ":\n";
+    hexDump(out, bytes, indent + 2);
+  }
+}
+
+void writePrintMode(std::ostream &out, const PrintModeView &v, int indent) {
+  out << pad(indent) << "print-mode record, 192 bytes\n";
+  out << pad(indent) << "section 1 (bytes 0-47):\n";
+  std::vector<std::vector<std::string>> rows = {{"byte", "value", ""}};
+  for (int i = 0; i < 14; ++i)
+    rows.push_back({std::to_string(i * 2), std::to_string(v.section1[i]), kSection1Notes[i]});
+  rows.push_back({"28", QuoteBytes(v.tableFile), "table file name"});
+  writeTable(out, rows, indent + 2, true);
+  writeZeroOrHex(out, "section 2 (bytes 48-87)", v.section2, indent);
+  out << pad(indent) << "section 3 (bytes 88-123):\n";
+  rows = {{"byte", "value", ""}};
+  for (int i = 0; i < 4; ++i)
+    rows.push_back({std::to_string(i * 2), std::to_string(v.section3Short[i]), kSection3Notes[i]});
+  for (int i = 0; i < 3; ++i)
+    rows.push_back({std::to_string(8 + i * 4), valueText(v.section3Long[i]), kSection3Notes[4 + i]});
+  writeTable(out, rows, indent + 2, true);
+  writeZeroOrHex(out, "  bytes 20-35", v.section3Rest, indent);
+  writeZeroOrHex(out, "section 4 (bytes 124-171)", v.section4, indent);
+  writeZeroOrHex(out, "bytes 172-191", v.tail, indent);
+}
+
+void writeItems(std::ostream &out, const std::vector<ListItemView> &items, size_t size, int indent) {
+  out << pad(indent) << "item list, " << items.size() << " item" << (items.size() == 1 ? "" : "s") << ":\n";
+  std::vector<std::vector<std::string>> rows = {{"id", "attr1", "attr2", "attr3", "mark"}};
+  for (const ListItemView &i : items)
+    rows.push_back({std::to_string(i.id), std::to_string(i.attr1), std::to_string(i.attr2),
+                    std::to_string(i.attr3), std::to_string(i.mark)});
+  writeTable(out, rows, indent + 2);
+  if (size % 20) out << pad(indent) << "(" << size % 20 << " bytes after the last whole item)\n";
+}
+
+Json piecesJson(const std::vector<EscPiece> &pieces) {
+  Json list = Json::array();
+  for (const EscPiece &p : pieces) {
+    Json j = Json::object();
+    j.set("offset", p.offset);
+    switch (p.type) {
+    case EscPiece::Type::Command:
+      j.set("type", "command");
+      j.set("name", commandName(p));
+      j.set("length", p.data.size());
+      j.set("data", HexBytes(p.data));
+      break;
+    case EscPiece::Type::ControlBlock:
+      j.set("type", "controlBlock");
+      j.set("name", commandName(p));
+      j.set("params", HexBytes(p.data));
+      j.set("lines", Json::arrayOf(p.lines));
+      break;
+    case EscPiece::Type::Reset:
+      j.set("type", "reset");
+      j.set("name", commandName(p));
+      break;
+    case EscPiece::Type::Escape:
+      j.set("type", "escape");
+      j.set("name", commandName(p));
+      break;
+    case EscPiece::Type::Text:
+      j.set("type", "text");
+      j.set("hex", HexBytes(p.bytes));
+      if (IsPlainText(p.bytes.data(), p.bytes.size())) j.set("lines", Json::arrayOf(p.lines));
+      break;
+    case EscPiece::Type::Truncated:
+      j.set("type", "truncated");
+      j.set("hex", HexBytes(p.bytes));
+      break;
+    }
+    list.push(std::move(j));
+  }
+  return list;
+}
+
+} // namespace
+
+const char *NodeKindName(uint8_t kind) {
+  static const char *const kNames[] = {
+      "kind 0",           "NK_BYTES",
+      "NK_INT32",         "NK_INT8",
+      "NK_INT16",         "NK_UINT8",
+      "NK_UINT16",        "NK_WIDE",
+      "NK_SEQUENCE",      "NK_GUARDED_SEQUENCE",
+      "NK_GUARD",         "NK_SELECT_PARAM",
+      "NK_SELECT_STRING", "NK_SELECT_PRINTER_DATA",
+      "NK_SELECT_LOCALE", "NK_CASE",
+      "NK_STRING_CASE",   "NK_DEFAULT",
+      "NK_COMPUTED",      "NK_SELECT_MASKED",
+      "NK_MASK",          "NK_RANGE_CASE",
+  };
+  return kind < std::size(kNames) ? kNames[kind] : "invalid kind";
+}
+
+const char *ComputedName(uint16_t id) {
+  static const char *const kNames[] = {
+      "",
+      "CV_PAGE_FORMAT_COMMAND",
+      "CV_PRINTABLE_AREA_CAPPED",
+      "CV_PRINTABLE_AREA",
+      "CV_PAGE_LENGTH",
+      "CV_SET_TIME_BLOCK",
+      "CV_OPTION_COMMAND",
+      "CV_SILENT_MODE_BLOCK",
+  };
+  return id < std::size(kNames) ? kNames[id] : "";
+}
+
+KindInfo KindOfLeaf(uint32_t word0, uint32_t word1) {
+  uint8_t kind = uint8_t(word0 >> 24);
+  switch (m4k7::NodeKind(kind)) {
+  case m4k7::NodeKind::NK_BYTES: return {AnswerKind::Bytes, NodeKindName(kind)};
+  case m4k7::NodeKind::NK_INT32:
+  case m4k7::NodeKind::NK_INT8:
+  case m4k7::NodeKind::NK_INT16:
+  case m4k7::NodeKind::NK_UINT8:
+  case m4k7::NodeKind::NK_UINT16: return {AnswerKind::Integers, NodeKindName(kind)};
+  case m4k7::NodeKind::NK_WIDE: return {AnswerKind::Wide, NodeKindName(kind)};
+  case m4k7::NodeKind::NK_COMPUTED: {
+    uint16_t id = m4k7::countOf(word1);
+    std::string detail = "computed " + std::to_string(id);
+    if (*ComputedName(id)) detail += std::string(" (") + ComputedName(id) + ")";
+    switch (id) {
+    case 2:
+    case 3: return {AnswerKind::PrintableArea, detail};
+    case 4: return {AnswerKind::Integers, detail};
+    case 1:
+    case 5:
+    case 6:
+    case 7: return {AnswerKind::Bytes, detail};
+    default: return {AnswerKind::Unknown, detail};
+    }
+  }
+  default: return {AnswerKind::Unknown, NodeKindName(kind)};
+  }
+}
+
+KindInfo KindOfKey(const DatabaseInfo &db, uint32_t key, const AccessRequest &engineRequest) {
+  if (db.db == m4k7::Database::Driver) {
+    if (IsItemListKey(key)) return {AnswerKind::ItemList, "item list"};
+    if (IsGroupedKey(key)) return {AnswerKind::Commands, "grouped command fragments"};
+    if (uint16_t(key) == kPrintModeKey) return {AnswerKind::PrintMode, "print-mode record"};
+  }
+  m4k7::LeafDescriptor leaf{};
+  AccessStatus s = m4k7::LookupKey(m4k7::CompiledImage(), key, &engineRequest, &leaf);
+  if (s != M4K7DB_OK) return {AnswerKind::Unknown, "no leaf"};
+  return KindOfLeaf(leaf.word0, leaf.word1);
+}
+
+std::vector<EscPiece> SplitCommands(const uint8_t *bytes, size_t count) {
+  std::vector<EscPiece> pieces;
+  auto add = [&](EscPiece::Type type, size_t start, size_t end) -> EscPiece & {
+    EscPiece p;
+    p.type = type;
+    p.offset = start;
+    p.bytes.assign(bytes + start, bytes + end);
+    pieces.push_back(std::move(p));
+    return pieces.back();
+  };
+  size_t i = 0;
+  while (i < count) {
+    if (bytes[i] != kEsc) {
+      size_t end = i;
+      while (end < count && bytes[end] != kEsc) ++end;
+      EscPiece &p = add(EscPiece::Type::Text, i, end);
+      p.lines = splitLines(bytes + i, end - i, &p.openLine);
+      i = end;
+      continue;
+    }
+    if (i + 1 >= count) {
+      add(EscPiece::Type::Truncated, i, count);
+      break;
+    }
+    uint8_t second = bytes[i + 1];
+    if (second == '@') {
+      add(EscPiece::Type::Reset, i, i + 2);
+      i += 2;
+    } else if (second == '(' || (second == '[' && i + 2 < count && bytes[i + 2] == 'K')) {
+      // ESC ( x and ESC [ K: a 16-bit little-endian length, then that many bytes.
+      if (i + 5 > count || i + 5 + le16(bytes + i + 3) > count) {
+        add(EscPiece::Type::Truncated, i, count);
+        break;
+      }
+      size_t length = le16(bytes + i + 3);
+      size_t end = i + 5 + length;
+      if (second == '(') {
+        EscPiece &p = add(EscPiece::Type::Command, i, end);
+        p.letter = bytes[i + 2];
+        p.data.assign(bytes + i + 5, bytes + end);
+      } else {
+        // The control block's text runs to the next escape sequence.
+        size_t textEnd = end;
+        while (textEnd < count && bytes[textEnd] != kEsc) ++textEnd;
+        EscPiece &p = add(EscPiece::Type::ControlBlock, i, textEnd);
+        p.letter = 'K';
+        p.data.assign(bytes + i + 5, bytes + end);
+        p.lines = splitLines(bytes + end, textEnd - end, &p.openLine);
+        end = textEnd;
+      }
+      i = end;
+    } else {
+      EscPiece &p = add(EscPiece::Type::Escape, i, i + 2);
+      p.letter = second;
+      i += 2;
+    }
+  }
+  return pieces;
+}
+
+std::vector<ListItemView> ItemsOf(const std::vector<uint8_t> &bytes) {
+  std::vector<ListItemView> items(bytes.size() / 20);
+  static_assert(sizeof(ListItemView) == 20);
+  if (!items.empty()) std::memcpy(items.data(), bytes.data(), items.size() * 20);
+  return items;
+}
+
+bool PrintModeOf(const std::vector<uint8_t> &bytes, PrintModeView *v) {
+  if (bytes.size() != m4k7::kPrintModeRecordSize) return false;
+  const uint8_t *p = bytes.data();
+  std::memcpy(v->section1, p, sizeof v->section1);
+  const char *name = reinterpret_cast<const char *>(p + 28);
+  v->tableFile.assign(name, strnlen(name, 20));
+  v->section2.assign(p + 48, p + 88);
+  std::memcpy(v->section3Short, p + 88, sizeof v->section3Short);
+  std::memcpy(v->section3Long, p + 96, sizeof v->section3Long);
+  v->section3Rest.assign(p + 108, p + 124);
+  v->section4.assign(p + 124, p + 172);
+  v->tail.assign(p + 172, p + 192);
+  return true;
+}
+
+void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int indent) {
+  for (const EscPiece &p : SplitCommands(bytes.data(), bytes.size())) {
+    std::string at = "@" + std::to_string(p.offset);
+    at.resize(std::max<size_t>(at.size() + 1, 6), ' ');
+    std::string name = commandName(p);
+    switch (p.type) {
+    case EscPiece::Type::Command:
+      out << pad(indent) << at << name << "  length " << p.data.size() << ":  " << HexBytes(p.data);
+      if (IsPlainText(p.data.data(), p.data.size()) && !p.data.empty())
+        out << "  " << QuoteBytes(std::string(p.data.begin(), p.data.end()));
+      out << '\n';
+      break;
+    case EscPiece::Type::ControlBlock:
+      out << pad(indent) << at << name << "  params " << HexBytes(p.data) << '\n';
+      for (size_t l = 0; l < p.lines.size(); ++l)
+        out << pad(indent + 8) << QuoteBytes(p.lines[l])
+            << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
+      break;
+    case EscPiece::Type::Reset:
+    case EscPiece::Type::Escape: out << pad(indent) << at << name << '\n'; break;
+    case EscPiece::Type::Text:
+      if (IsPlainText(p.bytes.data(), p.bytes.size())) {
+        out << pad(indent) << at << "text, " << p.bytes.size() << " bytes:\n";
+        for (size_t l = 0; l < p.lines.size(); ++l)
+          out << pad(indent + 8) << QuoteBytes(p.lines[l])
+              << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
+        if (p.lines.empty()) out << pad(indent + 8) << "(empty)\n";
+      } else {
+        out << pad(indent) << at << "bytes  " << HexBytes(p.bytes) << '\n';
+      }
+      break;
+    case EscPiece::Type::Truncated:
+      out << pad(indent) << at << name << "  " << HexBytes(p.bytes) << '\n';
+      break;
+    }
+  }
+}
+
+Json CommandsJson(const std::vector<uint8_t> &bytes) {
+  return piecesJson(SplitCommands(bytes.data(), bytes.size()));
+}
+
+void WriteAnswerText(std::ostream &out, const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent) {
+  switch (kind.kind) {
+  case AnswerKind::Integers: {
+    std::vector<int32_t> values = IntsOf(bytes);
+    out << pad(indent) << values.size() << " integer" << (values.size() == 1 ? "" : "s") << " ("
+        << kind.detail << ")\n";
+    writeValues(out, values, indent + 2);
+    if (bytes.size() % 4) out << pad(indent) << "(" << bytes.size() % 4 << " bytes after the last integer)\n";
+    return;
+  }
+  case AnswerKind::Wide: {
+    std::u16string units(bytes.size() / 2, u'\0');
+    if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
+    bool terminated = !units.empty() && units.back() == 0;
+    std::u16string_view text(units);
+    if (size_t nul = text.find(u'\0'); nul != std::u16string_view::npos) text = text.substr(0, nul);
+    out << pad(indent) << "name (" << kind.detail << "), " << units.size() << " UTF-16 units"
+        << (terminated ? " with the terminating zero" : ", not zero-terminated") << ":\n";
+    out << pad(indent + 2) << QuoteBytes(Utf16ToUtf8(text)) << '\n';
+    return;
+  }
+  case AnswerKind::PrintableArea: {
+    std::vector<int32_t> v = IntsOf(bytes);
+    if (v.size() == 4 && bytes.size() == 16) {
+      out << pad(indent) << "printable area (" << kind.detail << "), 0.01 mm:\n";
+      out << pad(indent + 2) << "left " << v[0] << "  width " << v[1] << "  top " << v[2] << "  length "
+          << v[3] << '\n';
+      return;
+    }
+    break;
+  }
+  case AnswerKind::ItemList: writeItems(out, ItemsOf(bytes), bytes.size(), indent); return;
+  case AnswerKind::PrintMode: {
+    PrintModeView v;
+    if (PrintModeOf(bytes, &v)) {
+      writePrintMode(out, v, indent);
+      return;
+    }
+    out << pad(indent) << "(not the 192 bytes of a print-mode record)\n";
+    break;
+  }
+  default: break;
+  }
+  // Bytes, commands and anything that did not decode.
+  out << pad(indent) << bytes.size() << " byte" << (bytes.size() == 1 ? "" : "s") << " (" << kind.detail
+      << "):\n";
+  hexDump(out, bytes, indent + 2);
+  if (!bytes.empty()) {
+    out << pad(indent) << "as commands:\n";
+    WriteCommandsText(out, bytes, indent + 2);
+  }
+}
+
+void AddAnswerJson(Json *o, const KindInfo &kind, const std::vector<uint8_t> &bytes) {
+  o->set("detail", kind.detail);
+  switch (kind.kind) {
+  case AnswerKind::Integers: {
+    o->set("kind", "integers");
+    o->set("values", Json::arrayOf(IntsOf(bytes)));
+    return;
+  }
+  case AnswerKind::Wide: {
+    std::u16string units(bytes.size() / 2, u'\0');
+    if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
+    bool terminated = !units.empty() && units.back() == 0;
+    std::u16string_view text(units);
+    if (size_t nul = text.find(u'\0'); nul != std::u16string_view::npos) text = text.substr(0, nul);
+    o->set("kind", "wide");
+    o->set("text", Utf16ToUtf8(text));
+    o->set("units", units.size());
+    o->set("terminated", terminated);
+    return;
+  }
+  case AnswerKind::PrintableArea: {
+    std::vector<int32_t> v = IntsOf(bytes);
+    if (v.size() == 4 && bytes.size() == 16) {
+      o->set("kind", "printableArea");
+      o->set("left", v[0]);
+      o->set("width", v[1]);
+      o->set("top", v[2]);
+      o->set("length", v[3]);
+      return;
+    }
+    break;
+  }
+  case AnswerKind::ItemList: {
+    o->set("kind", "itemList");
+    Json items = Json::array();
+    for (const ListItemView &i : ItemsOf(bytes)) {
+      Json item = Json::object();
+      item.set("id", i.id);
+      item.set("attr1", i.attr1);
+      item.set("attr2", i.attr2);
+      item.set("attr3", i.attr3);
+      item.set("mark", i.mark);
+      items.push(std::move(item));
+    }
+    o->set("items", std::move(items));
+    return;
+  }
+  case AnswerKind::PrintMode: {
+    PrintModeView v;
+    if (!PrintModeOf(bytes, &v)) break;
+    o->set("kind", "printMode");
+    Json s1 = Json::object();
+    s1.set("fields", Json::arrayOf(std::vector<uint16_t>(v.section1, v.section1 + 14)));
+    s1.set("tableFile", v.tableFile);
+    o->set("section1", std::move(s1));
+    Json s2 = Json::object();
+    s2.set("hex", HexBytes(v.section2));
+    s2.set("allZero", allZero(v.section2));
+    o->set("section2", std::move(s2));
+    Json s3 = Json::object();
+    s3.set("fields16", Json::arrayOf(std::vector<uint16_t>(v.section3Short, v.section3Short + 4)));
+    s3.set("fields32", Json::arrayOf(std::vector<int32_t>(v.section3Long, v.section3Long + 3)));
+    s3.set("rest", HexBytes(v.section3Rest));
+    o->set("section3", std::move(s3));
+    Json s4 = Json::object();
+    s4.set("hex", HexBytes(v.section4));
+    s4.set("allZero", allZero(v.section4));
+    o->set("section4", std::move(s4));
+    o->set("tail", HexBytes(v.tail));
+    return;
+  }
+  default: break;
+  }
+  o->set("kind", kind.kind == AnswerKind::Commands ? "commands" : "bytes");
+  o->set("hex", HexBytes(bytes));
+  o->set("commands", CommandsJson(bytes));
+}
+
+} // namespace m4k7cli

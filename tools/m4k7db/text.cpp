@@ -1,0 +1,127 @@
+#include "text.h"
+
+#include <cstdio>
+
+namespace m4k7cli {
+
+namespace {
+const char kHexDigits[] = "0123456789abcdef";
+}
+
+std::string HexBytes(const uint8_t *bytes, size_t count) {
+  std::string out;
+  out.reserve(count * 3);
+  for (size_t i = 0; i < count; ++i) {
+    if (i) out += ' ';
+    out += kHexDigits[bytes[i] >> 4];
+    out += kHexDigits[bytes[i] & 0xF];
+  }
+  return out;
+}
+
+std::string HexKey(uint32_t key) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%04X", unsigned(key));
+  return text;
+}
+
+std::string Hex32(uint32_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%X", unsigned(value));
+  return text;
+}
+
+std::string HexWord(uint32_t word) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%08X", unsigned(word));
+  return text;
+}
+
+bool Utf8ToUtf16(std::string_view utf8, std::u16string *out) {
+  out->clear();
+  for (size_t i = 0; i < utf8.size();) {
+    uint8_t b = uint8_t(utf8[i]);
+    size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > utf8.size()) return false;
+    uint32_t cp = n == 1 ? b : n == 2 ? (b & 0x1F) : n == 3 ? (b & 0x0F) : (b & 0x07);
+    for (size_t k = 1; k < n; ++k) {
+      uint8_t c = uint8_t(utf8[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    static const uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[n] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out->push_back(char16_t(0xD800 + (cp >> 10)));
+      out->push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out->push_back(char16_t(cp));
+    }
+    i += n;
+  }
+  return true;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    uint32_t cp = utf16[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out += char(cp);
+    } else if (cp < 0x800) {
+      out += char(0xC0 | (cp >> 6));
+      out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += char(0xE0 | (cp >> 12));
+      out += char(0x80 | ((cp >> 6) & 0x3F));
+      out += char(0x80 | (cp & 0x3F));
+    } else {
+      out += char(0xF0 | (cp >> 18));
+      out += char(0x80 | ((cp >> 12) & 0x3F));
+      out += char(0x80 | ((cp >> 6) & 0x3F));
+      out += char(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string QuoteBytes(std::string_view bytes) {
+  std::string out = "\"";
+  for (char c : bytes) {
+    uint8_t b = uint8_t(c);
+    switch (c) {
+    case '\n': out += "\\n"; continue;
+    case '\t': out += "\\t"; continue;
+    case '\\': out += "\\\\"; continue;
+    case '"': out += "\\\""; continue;
+    default: break;
+    }
+    if (b < 0x20 || b >= 0x7F) {
+      out += "\\x";
+      out += kHexDigits[b >> 4];
+      out += kHexDigits[b & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+  return out;
+}
+
+bool IsPlainText(const uint8_t *bytes, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    uint8_t b = bytes[i];
+    if (!(b == '\n' || b == '\t' || (b >= 0x20 && b < 0x7F))) return false;
+  }
+  return true;
+}
+
+} // namespace m4k7cli

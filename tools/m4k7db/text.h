@@ -1,0 +1,37 @@
+// Text helpers of the tool: hex, UTF-8/UTF-16, quoting.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace m4k7cli {
+
+// "1b 28 70" (lower case, one blank between bytes).
+std::string HexBytes(const uint8_t *bytes, size_t count);
+inline std::string HexBytes(const std::vector<uint8_t> &bytes) {
+  return HexBytes(bytes.data(), bytes.size());
+}
+
+// "0x100C": four hex digits at least, upper case.
+std::string HexKey(uint32_t key);
+// "0x800000" for any 32-bit value.
+std::string Hex32(uint32_t value);
+// "0x0B00094C": a node word, all eight digits.
+std::string HexWord(uint32_t word);
+
+// Decodes UTF-8; false for invalid input.
+bool Utf8ToUtf16(std::string_view utf8, std::u16string *out);
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// The text in double quotes, with \n, \t, \\, \" and \xNN for other bytes
+// below 0x20 or from 0x7F (bytes, not characters: for command texts).
+std::string QuoteBytes(std::string_view bytes);
+
+// True when every byte is printable ASCII, a line feed or a tab.
+bool IsPlainText(const uint8_t *bytes, size_t count);
+
+} // namespace m4k7cli
