@@ -64,16 +64,17 @@ typedef void *PrinterHandle;
  * everything it references; the module only reads it and keeps nothing of
  * it after the call. I[n] below means intParams[n], S[n] stringParams[n]. */
 typedef struct AccessRequest {
-    PrinterHandle printerHandle;   /* printer whose stored data may be read; never closed by the module */
-    uint32_t context;              /* never interpreted; carried into derived requests */
-    uint32_t stringParamCount;     /* entries in stringParams */
-    const char *const *stringParams; /* zero-terminated 8-bit strings; an absent entry reads as "" */
-    uint32_t intParamCount;        /* entries in intParams */
-    const int32_t *intParams;      /* the integer parameters */
-    const uint16_t *printerName;   /* UTF-16LE, zero-terminated; opened only when printerHandle is NULL */
+  PrinterHandle printerHandle;     /* printer whose stored data may be read; never closed by the module */
+  uint32_t context;                /* never interpreted; carried into derived requests */
+  uint32_t stringParamCount;       /* entries in stringParams */
+  const char *const *stringParams; /* zero-terminated 8-bit strings; an absent entry reads as "" */
+  uint32_t intParamCount;          /* entries in intParams */
+  const int32_t *intParams;        /* the integer parameters */
+  const uint16_t *printerName;     /* UTF-16LE, zero-terminated; opened only when printerHandle is NULL */
 } AccessRequest;
 
-#if defined(_WIN32) && !defined(_WIN64) && (defined(__cplusplus) || (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L))
+#if defined(_WIN32) && !defined(_WIN64) &&                                                                   \
+    (defined(__cplusplus) || (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L))
 #ifdef __cplusplus
 static_assert(sizeof(AccessRequest) == 28, "AccessRequest is seven 32-bit words");
 #else
@@ -85,14 +86,14 @@ _Static_assert(sizeof(AccessRequest) == 28, "AccessRequest is seven 32-bit words
  * values are normal outcomes a caller handles. */
 typedef int32_t AccessStatus;
 
-#define M4K7DB_OK 0                   /* the answer is in the buffer, *outSize its length in bytes */
-#define M4K7DB_NOT_FOUND 1            /* key outside the function's range, or no answer for these parameters */
-#define M4K7DB_BUFFER_TOO_SMALL 2     /* buffer absent or too small: *outSize holds the bytes needed */
-#define M4K7DB_UNKNOWN_KEY 3          /* key in range but not in the database */
-#define M4K7DB_FAILED (-1)            /* inconsistent database or exhausted scratch memory */
-#define M4K7DB_MISSING_STRING (-2)    /* a string parameter the answer needs is missing */
-#define M4K7DB_MISSING_INT (-3)       /* an integer parameter the answer needs is missing */
-#define M4K7DB_NO_PRINTER (-4)        /* no request, or the answer needs printer data and no printer is open */
+#define M4K7DB_OK 0                /* the answer is in the buffer, *outSize its length in bytes */
+#define M4K7DB_NOT_FOUND 1         /* key outside the function's range, or no answer for these parameters */
+#define M4K7DB_BUFFER_TOO_SMALL 2  /* buffer absent or too small: *outSize holds the bytes needed */
+#define M4K7DB_UNKNOWN_KEY 3       /* key in range but not in the database */
+#define M4K7DB_FAILED (-1)         /* inconsistent database or exhausted scratch memory */
+#define M4K7DB_MISSING_STRING (-2) /* a string parameter the answer needs is missing */
+#define M4K7DB_MISSING_INT (-3)    /* an integer parameter the answer needs is missing */
+#define M4K7DB_NO_PRINTER (-4)     /* no request, or the answer needs printer data and no printer is open */
 
 /*
  * The six access functions share one signature:
@@ -117,17 +118,23 @@ typedef int32_t AccessStatus;
  * bytes without a terminator.
  */
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessRootDataBase(uint32_t key, const AccessRequest *request,
-                                                           uint32_t bufferSize, void *buffer, uint32_t *outSize);
+                                                           uint32_t bufferSize, void *buffer,
+                                                           uint32_t *outSize);
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessDrvDataBase(uint32_t key, const AccessRequest *request,
-                                                          uint32_t bufferSize, void *buffer, uint32_t *outSize);
+                                                          uint32_t bufferSize, void *buffer,
+                                                          uint32_t *outSize);
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessLMDataBase(uint32_t key, const AccessRequest *request,
-                                                         uint32_t bufferSize, void *buffer, uint32_t *outSize);
+                                                         uint32_t bufferSize, void *buffer,
+                                                         uint32_t *outSize);
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessMntDataBase(uint32_t key, const AccessRequest *request,
-                                                          uint32_t bufferSize, void *buffer, uint32_t *outSize);
+                                                          uint32_t bufferSize, void *buffer,
+                                                          uint32_t *outSize);
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessPADataBase(uint32_t key, const AccessRequest *request,
-                                                         uint32_t bufferSize, void *buffer, uint32_t *outSize);
+                                                         uint32_t bufferSize, void *buffer,
+                                                         uint32_t *outSize);
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessSMDataBase(uint32_t key, const AccessRequest *request,
-                                                         uint32_t bufferSize, void *buffer, uint32_t *outSize);
+                                                         uint32_t bufferSize, void *buffer,
+                                                         uint32_t *outSize);
 
 #if !defined(_WIN32)
 /* Opens a printer by its UTF-16 name the way a Windows caller would with

@@ -19,7 +19,8 @@ KeyRange RangeOf(Database db);
 
 // One access call: request check, range test, private copy, open by name,
 // answer, close what was opened. The exported functions pass CompiledImage().
-AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t key, const AccessRequest *request,
-                            uint32_t bufferSize, void *buffer, uint32_t *outSize);
+AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t key,
+                            const AccessRequest *request, uint32_t bufferSize, void *buffer,
+                            uint32_t *outSize);
 
 } // namespace m4k7

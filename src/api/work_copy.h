@@ -10,12 +10,12 @@ namespace m4k7 {
 
 // Request shapes, one per database in the order of the access functions.
 enum class RequestTemplate : int32_t {
-  Root = 0,          // 1 integer, 1 string slot
-  Driver = 1,        // 106 integer slots
+  Root = 0,            // 1 integer, 1 string slot
+  Driver = 1,          // 106 integer slots
   LanguageMonitor = 2, // 14 integer, 5 string slots
-  Maintenance = 3,   // 1 integer slot
-  PA = 4,            // 4 integer slots
-  StatusMonitor = 5, // 17 integer, 9 string slots
+  Maintenance = 3,     // 1 integer slot
+  PA = 4,              // 4 integer slots
+  StatusMonitor = 5,   // 17 integer, 9 string slots
 };
 
 struct TemplateShape {

@@ -61,7 +61,7 @@ Answer Ask(Database db, uint32_t key, Request &request);
 // past it.
 Answer AskOnce(Database db, uint32_t key, Request &request, uint32_t bufferSize);
 
-std::string Hex(const std::vector<uint8_t> &bytes); // "1B 28 70 ..."
+std::string Hex(const std::vector<uint8_t> &bytes);   // "1B 28 70 ..."
 std::vector<uint8_t> Bytes(std::string_view escaped); // "\x1B(p" style literal as bytes
 std::u16string Utf16(std::string_view ascii);
 
