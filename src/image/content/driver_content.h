@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "builder.h"
 
@@ -18,6 +19,14 @@ inline constexpr int32_t kMediaTypes[] = {1, 277, 271, 283, 262, 270, 276, 279, 
 
 // The paper-size tree; returns its root (also grouped key 4121's third entry).
 NodeRef AddPaperSizeTree(ImageBuilder &b);
+
+// What key 0x1016 allows: the print qualities (I[8]) for an ink count and
+// media, ascending; empty for a media outside kMediaTypes.
+const std::vector<int64_t> &AllowedQualities(int32_t ink, int32_t media);
+
+// What key 0x1014 allows under one of those qualities: the I[6] values, in
+// the list's order.
+const std::vector<int64_t> &AllowedModes(int32_t ink, int32_t media, int32_t quality);
 
 // The list tree and the print-mode tree; returns the print-mode tree's root
 // (also grouped key 4121's second entry).
