@@ -17,6 +17,10 @@ inline constexpr Key kFragmentKey = 0x5008;
 // The driver's media types (I[5]) in the order of key 0x100E.
 inline constexpr int32_t kMediaTypes[] = {1, 277, 271, 283, 262, 270, 276, 279, 259, 273, 258, 2, 263, 275};
 
+// The paper sizes (I[28]) in the tree's guard order: all 20 (key 0x1011),
+// or only those the printer lays out, with the user-defined size (0x1010).
+std::vector<int64_t> PaperSizes(bool printableOnly);
+
 // The paper-size tree; returns its root (also grouped key 4121's third entry).
 NodeRef AddPaperSizeTree(ImageBuilder &b);
 

@@ -137,6 +137,15 @@ NodeRef LayoutLeaves(ImageBuilder &b, const Layout &l, bool withPageLength) {
 
 } // namespace
 
+std::vector<int64_t> PaperSizes(bool printableOnly) {
+  std::vector<int64_t> sizes;
+  for (const PrintableSize &s : kPrintableSizes) sizes.push_back(s.code);
+  if (!printableOnly)
+    for (const ListedSize &s : kListedOnlySizes) sizes.push_back(s.code);
+  sizes.push_back(kUserDefinedSize);
+  return sizes;
+}
+
 std::string PageFormatCommand(const uint16_t (&values)[4]) {
   std::string command("\x1B(p\x08\x00", 5);
   for (uint16_t v : values) {
