@@ -319,7 +319,8 @@ TEST(PrintModeTables, DisagreementIsNamed) {
     std::memcpy(&broken.section1[c.offset], &c.value, 2);
     std::string message;
     EXPECT_FALSE(imagec::CheckPrintModeAgreement(broken.descriptor(), &message)) << c.message;
-    EXPECT_EQ(message, std::string(kRow) + c.message);
+    EXPECT_EQ(message, std::string(kRow) + c.message + " in key 0x1019 (4121), entry 2 (node " +
+                           std::to_string(img->tables.entryNodes[1]) + ")");
   }
 
   // A row whose settings reach no print-mode command.
