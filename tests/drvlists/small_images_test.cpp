@@ -411,11 +411,16 @@ TEST(PrintMode, MechanismOnSmallTables) {
     negative.match = {-1, 0, 1, 2, 1, 0};
     negative.section1.fill(0x55);
     b.printModeRow(negative);
-    imagec::PrintModeRowSource shadowed = first; // the first matching row wins
+    imagec::PrintModeRowSource shadowed = first;
+    shadowed.match[3] = 3;
     shadowed.section1.fill(0x66);
     b.printModeRow(shadowed);
   };
   auto img = Build(rows);
+  // The compiler refuses a row that an earlier one shadows; the service
+  // still takes the first match.
+  img->tables.modeRows[2].match[3] = 2;
+  img->refresh();
   auto settings = [](int32_t ink) { return Ints(82, {{4, ink}, {9, 0}, {5, 1}, {8, 2}, {6, 1}, {81, 0}}); };
 
   Ints match = settings(4);

@@ -170,6 +170,39 @@ const Broken kBroken[] = {
        b.groupedList(0x101B, {b.bytes(0x5008, "\x1B(q")});
      },
      "grouped list key 0x101B (4123): entry 1: not in the tree"},
+
+    // The driver list tables: the services take the first match, so a
+    // second one could never answer.
+    {"grouped list given twice",
+     [](ImageBuilder &b) {
+       const NodeRef entry = b.bytes(0x5008, "\x1B@");
+       b.hang(b.sequence({entry}));
+       b.keyOfAllRoots(0x5008);
+       b.groupedList(0x101B, {entry});
+       b.groupedList(0x101B, {entry});
+     },
+     "grouped list key 0x101B (4123): listed twice"},
+    {"item list given twice",
+     [](ImageBuilder &b) {
+       b.key(7, b.ints(7, {1}));
+       b.itemList(7, {{4, 15301}});
+       b.itemList(7, {{7, 15302}});
+     },
+     "item list 7: listed twice"},
+    {"an id twice in one item list",
+     [](ImageBuilder &b) {
+       b.key(7, b.ints(7, {1}));
+       b.itemList(7, {{4, 15301}, {7, 15302}, {4, 1}});
+     },
+     "item list 7: id 4 listed twice"},
+    {"two print-mode rows for the same settings",
+     [](ImageBuilder &b) {
+       b.key(7, b.ints(7, {1}));
+       b.printModeRow({{4, 0, 1, 2, 1, 0}, {}, {}, {}, {}});
+       b.printModeRow({{4, 0, 1, 3, 1, 0}, {}, {}, {}, {}});
+       b.printModeRow({{4, 0, 1, 2, 1, 0}, {1}, {}, {}, {}});
+     },
+     "print-mode row 2: matches the same settings as row 0, which is found first"},
 };
 
 TEST(CompilerRejects, BrokenContentNamesTheKeyAndNode) {

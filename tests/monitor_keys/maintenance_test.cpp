@@ -76,11 +76,7 @@ TEST(MaintenanceKeys, FixedAnswers) {
   };
   ASSERT_EQ(kScript.size(), 213u);
   for (const auto &[key, want] : kFixed) {
-    for (int32_t function : {0, 1, 2, 1100}) {
-      AccessStatus s;
-      EXPECT_EQ(AskInts(key, function, &s), want) << "key " << key << " I[0]=" << function;
-      EXPECT_EQ(s, kAnswers) << "key " << key;
-    }
+    for (int32_t function : {0, 1, 2, 1100}) ExpectCase(kMnt, {key, {{0, function}}, {}, kAnswers, want});
     Request empty;
     EXPECT_EQ(Ask(kMnt, key, empty).status, kAnswers) << "key " << key << " with no slots";
   }

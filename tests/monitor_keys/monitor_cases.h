@@ -60,12 +60,34 @@ inline Request Make(Database db, const IntSlots &ints, const StringSlots &string
   return r;
 }
 
+// The kind an integer answer is stored in: the narrowest that holds every
+// value, signed before unsigned.
+inline NodeKind NarrowestKindFor(const std::vector<int32_t> &values) {
+  auto all = [&](int64_t lo, int64_t hi) {
+    for (int32_t v : values)
+      if (v < lo || v > hi) return false;
+    return true;
+  };
+  if (all(-128, 127)) return NodeKind::NK_INT8;
+  if (all(0, 255)) return NodeKind::NK_UINT8;
+  if (all(-32768, 32767)) return NodeKind::NK_INT16;
+  if (all(0, 65535)) return NodeKind::NK_UINT16;
+  return NodeKind::NK_INT32;
+}
+
+// Asks with the two-call pattern and, for an answer, also checks the leaf
+// behind it: the narrowest kind for the expected values, and their count.
 inline void ExpectCase(Database db, const KeyCase &c) {
   Request r = Make(db, c.ints, c.strings);
   Answer a = Ask(db, c.key, r);
   EXPECT_EQ(a.status, c.status) << Describe(c.key, c.ints, c.strings);
   if (c.status == kAnswers && a.status == kAnswers) {
     EXPECT_EQ(a.ints(), c.want) << Describe(c.key, c.ints, c.strings);
+    LeafDescriptor d{};
+    ASSERT_EQ(LookupKey(CompiledImage(), c.key, &r.view(), &d), kAnswers)
+        << Describe(c.key, c.ints, c.strings);
+    EXPECT_EQ(kindOf(d.word0), NarrowestKindFor(c.want)) << Describe(c.key, c.ints, c.strings);
+    EXPECT_EQ(countOf(d.word1), c.want.size()) << Describe(c.key, c.ints, c.strings);
   }
 }
 

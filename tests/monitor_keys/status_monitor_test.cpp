@@ -470,6 +470,43 @@ TEST(StatusMonitorKeys, DisplaySelectorsResolve) {
   }
 }
 
+// The status numbers that 0x6002-0x6006 make from the printer's codes are
+// the ones 0x6001 shows: each has a display record, -1 its short one.
+TEST(StatusMonitorKeys, EveryStatusMadeHasADisplayRecord) {
+  struct Source {
+    uint32_t key;
+    IntSlots ints;
+    StringSlots strings;
+  };
+  std::vector<Source> sources = {
+      {0x6002, {{0, 1}}, {{5, "5B00"}}}, {0x6002, {{0, 1}}, {{5, "NO"}}},   {0x6002, {{0, 0}}, {}},
+      {0x6004, {{0, 3}}, {{5, "1805"}}}, {0x6004, {{0, 3}}, {{5, "1900"}}},
+  };
+  for (const char *code : {"1000", "1100", "1200", "1300", "1400", "1440", "1600", "1601", "1611", "1612",
+                           "1613", "1631", "1634", "1635", "1700", "1815", "9999"})
+    sources.push_back({0x6003, {{0, 2}}, {{5, code}}});
+  for (const char *state : {"CC", "CL", "DS", "SL", "TP", "XX"})
+    sources.push_back({0x6005, {{0, 4}, {11, 0}}, {{5, state}}});
+  for (const char *state : {"DP", "ID"}) sources.push_back({0x6005, {{0, 5}, {11, 0}}, {{5, state}}});
+  for (const char *state : {"11", "20", "30"}) sources.push_back({0x6005, {{0, 15}, {11, 1}}, {{5, state}}});
+  for (int32_t i2 : {5019, 5029, 5011}) sources.push_back({0x6006, {{2, i2}}, {}});
+  sources.push_back({0x6006, {{2, 5015}, {3, 5619}}, {}});
+  sources.push_back({0x6006, {{2, 5014}, {3, 5621}}, {}});
+  sources.push_back({0x6006, {{2, 5028}, {3, 5604}}, {}});
+  sources.push_back({0x6006, {{2, 0}, {10, 2}}, {}});
+  for (const Source &src : sources) {
+    Request r = Make(kSM, src.ints, src.strings);
+    Answer made = Ask(kSM, src.key, r);
+    ASSERT_EQ(made.status, kAnswers) << Describe(src.key, src.ints, src.strings);
+    const int32_t status = made.ints().at(0);
+    Request show = Make(kSM, {{5, status}, {3, 5604}}, {{1, "VC,BK"}});
+    Answer display = Ask(kSM, 0x6001, show);
+    EXPECT_EQ(display.status, kAnswers)
+        << "status " << status << " from " << Describe(src.key, src.ints, src.strings);
+    EXPECT_EQ(display.ints().size(), status == -1 ? 3u : status == 30 ? 10u : 6u) << "status " << status;
+  }
+}
+
 TEST(StatusMonitorKeys, MissingParameters) {
   const ShortCase kShort[] = {
       {0x6001, 5, 9, {}, {}, kMissingInt},

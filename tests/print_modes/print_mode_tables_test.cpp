@@ -234,6 +234,33 @@ TEST(PrintModeTables, EveryRowThroughTheDriver) {
   }
 }
 
+// Every other combination near the rows matches none: other ink counts,
+// I[9], qualities, I[6] (3 included) and I[81], and a media type that only
+// equals one of the list's in its low 16 bits.
+TEST(PrintModeTables, EveryOtherCombinationHasNoRow) {
+  std::set<std::array<int32_t, 5>> rows;
+  for (const Settings &s : ExpectedRows()) rows.insert({s.ink, s.i9, s.media, s.quality, s.i6});
+  std::vector<int32_t> media = {0, 383, 0x10000 + 1, -65536 + 275};
+  for (const MediaRow &m : kQualities) media.push_back(m.media);
+  int matched = 0;
+  for (int32_t ink : {4, 5, 6})
+    for (int32_t i9 : {0, 1, 2})
+      for (int32_t m : media)
+        for (int32_t q = 0; q <= 6; ++q)
+          for (int32_t i6 = 0; i6 <= 3; ++i6)
+            for (int32_t i81 : {0, 1}) {
+              Request r = Request::Standard(Database::Driver)
+                              .withSettings({{4, ink}, {9, i9}, {5, m}, {8, q}, {6, i6}, {81, i81}});
+              const bool row = i81 == 0 && rows.count({ink, i9, m, q, i6});
+              matched += row;
+              uint32_t size = 0;
+              std::vector<uint8_t> record(192, 0xCD);
+              EXPECT_EQ(VRT_AccessDrvDataBase(4126, &r.view(), 192, record.data(), &size), row ? 0 : 1)
+                  << ink << " " << i9 << " " << m << " " << q << " " << i6 << " " << i81;
+            }
+  EXPECT_EQ(matched, 150);
+}
+
 TEST(PrintModeTables, AgreeWithThePageSetupCommand) {
   std::string error;
   EXPECT_TRUE(imagec::CheckPrintModeAgreement(CompiledImage(), &error)) << error;
@@ -292,7 +319,8 @@ TEST(PrintModeTables, DisagreementIsNamed) {
     std::memcpy(&broken.section1[c.offset], &c.value, 2);
     std::string message;
     EXPECT_FALSE(imagec::CheckPrintModeAgreement(broken.descriptor(), &message)) << c.message;
-    EXPECT_EQ(message, std::string(kRow) + c.message);
+    EXPECT_EQ(message, std::string(kRow) + c.message + " in key 0x1019 (4121), entry 2 (node " +
+                           std::to_string(img->tables.entryNodes[1]) + ")");
   }
 
   // A row whose settings reach no print-mode command.

@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "engine/engine.h"
+#include "engine/image.h"
 #include "support/ask.h"
 
 namespace m4k7::test {
@@ -151,6 +156,29 @@ TEST(RootKeys, IntegersArriveWidened) {
     Answer a = Ask(Database::Root, c.key, req);
     ASSERT_EQ(a.status, 0) << c.key;
     EXPECT_EQ(a.ints(), c.want) << c.key;
+  }
+}
+
+// Every integer leaf of the root is one value in the narrowest kind, but
+// 0x0017 (two); the names are wide strings whose count includes the NUL.
+TEST(RootKeys, LeavesTakeTheCataloguedKind) {
+  const std::pair<uint32_t, NodeKind> kWider[] = {{0x0011, NodeKind::NK_INT16}, {0x002C, NodeKind::NK_INT16}};
+  for (const IntCase &c : kInts) {
+    Request req = Request::Standard(Database::Root);
+    LeafDescriptor d{};
+    ASSERT_EQ(LookupKey(CompiledImage(), c.key, &req.view(), &d), 0) << c.key;
+    NodeKind want = NodeKind::NK_INT8;
+    for (const auto &[key, kind] : kWider)
+      if (key == c.key) want = kind;
+    EXPECT_EQ(kindOf(d.word0), want) << c.key;
+    EXPECT_EQ(countOf(d.word1), c.want.size()) << c.key;
+  }
+  for (const NameCase &c : kNames) {
+    Request req = Request::Standard(Database::Root);
+    LeafDescriptor d{};
+    ASSERT_EQ(LookupKey(CompiledImage(), c.key, &req.view(), &d), 0) << c.key;
+    EXPECT_EQ(kindOf(d.word0), NodeKind::NK_WIDE) << c.key;
+    EXPECT_EQ(countOf(d.word1), std::string(c.text).size() + 1) << c.key;
   }
 }
 

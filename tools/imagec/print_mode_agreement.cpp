@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "describe.h"
 #include "engine/engine.h"
 
 namespace imagec {
@@ -59,7 +60,7 @@ std::string RowName(uint32_t r, const m4k7::PrintModeRow &row) {
 // The print-mode command that key 4121's entries carry for the request, by
 // the shape every such command has; false when no entry yields one.
 bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t list, const AccessRequest &request,
-                 std::vector<uint8_t> *command, std::string *why) {
+                 std::vector<uint8_t> *command, std::string *source, std::string *why) {
   const m4k7::GroupedListTable &g = image.groups;
   const uint64_t start = uint32_t(g.groupEntryStarts[list]);
   for (uint32_t m = 0; m < g.groupEntryCounts[list]; ++m) {
@@ -82,6 +83,8 @@ bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t list, const Access
     if (m4k7::FetchLeaf(image, &request, size, bytes.data(), &size, leaf) != m4k7::kOk) continue;
     if (std::memcmp(bytes.data(), kEscC.data(), 3) != 0) continue;
     *command = std::move(bytes);
+    *source = m4k7::inspect::KeyLabel(kPageSetupKey) + ", entry " + std::to_string(m + 1) + " (node " +
+              std::to_string(g.entryNodes[start + m]) + ")";
     return true;
   }
   *why = "key 4121 sends no print-mode command";
@@ -113,14 +116,15 @@ bool CheckPrintModeAgreement(const m4k7::ImageDescriptor &image, std::string *er
       return false;
     }
     std::vector<uint8_t> fragment;
-    std::string why;
+    std::string source, why;
     PrintModeCommand command{};
-    if (!FindCommand(image, list, request, &fragment, &why)) {
+    if (!FindCommand(image, list, request, &fragment, &source, &why)) {
       *error = RowName(r, row) + ": " + why;
       return false;
     }
     if (!Parse(fragment, &command)) {
-      *error = RowName(r, row) + ": key 4121's print-mode command is not ESC ( c, ESC ( d, ESC ( t";
+      *error =
+          RowName(r, row) + ": the print-mode command of " + source + " is not ESC ( c, ESC ( d, ESC ( t";
       return false;
     }
     const uint8_t *s1 = t.sectionTable1 + size_t(row.section[0]) * m4k7::kSection1Size;
@@ -142,7 +146,7 @@ bool CheckPrintModeAgreement(const m4k7::ImageDescriptor &image, std::string *er
       if (field(p.offset) == p.command) continue;
       *error = RowName(r, row) + ": section 1 bytes " + std::to_string(p.offset) + "-" +
                std::to_string(p.offset + 1) + " = " + std::to_string(field(p.offset)) + " but " + p.source +
-               " says " + std::to_string(p.command);
+               " says " + std::to_string(p.command) + " in " + source;
       return false;
     }
   }

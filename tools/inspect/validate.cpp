@@ -6,6 +6,7 @@
 #include <set>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "describe.h"
 #include "engine/engine.h"
@@ -527,11 +528,28 @@ private:
       const std::string where = "item list " + std::to_string(t.listIds[i]);
       if (!listIds.insert(t.listIds[i]).second) add(where + ": listed twice");
       const int64_t start = t.itemStarts[i];
-      if (start < 0 || start + t.itemCounts[i] > int64_t(t.itemPoolCount))
+      if (start < 0 || start + t.itemCounts[i] > int64_t(t.itemPoolCount)) {
         add(where + ": items " + std::to_string(start) + "+" + std::to_string(t.itemCounts[i]) +
             " lie outside the item pool (" + std::to_string(t.itemPoolCount) + ")");
+        continue;
+      }
+      // The list service pairs an id with the first value it finds for it.
+      std::set<uint16_t> ids;
+      for (uint32_t j = 0; j < t.itemCounts[i] && t.itemIds; ++j)
+        if (!ids.insert(t.itemIds[start + j]).second)
+          add(where + ": id " + std::to_string(t.itemIds[start + j]) + " listed twice");
     }
     const PrintModeTables &p = img_.printModes;
+    // The service takes the first row that matches: a later row with the
+    // same settings could never be chosen.
+    std::map<std::vector<int16_t>, uint32_t> firstRow;
+    for (uint32_t r = 0; r < p.modeRowCount && p.modeRows; ++r) {
+      const std::vector<int16_t> match(std::begin(p.modeRows[r].match), std::end(p.modeRows[r].match));
+      auto [it, fresh] = firstRow.try_emplace(match, r);
+      if (!fresh)
+        add("print-mode row " + std::to_string(r) + ": matches the same settings as row " +
+            std::to_string(it->second) + ", which is found first");
+    }
     for (uint32_t r = 0; r < p.modeRowCount && p.modeRows; ++r)
       for (int s = 0; s < 4; ++s)
         if (p.modeRows[r].section[s] >= p.sectionCounts[s])

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "builder.h"
 
@@ -16,8 +17,20 @@ inline constexpr Key kFragmentKey = 0x5008;
 // The driver's media types (I[5]) in the order of key 0x100E.
 inline constexpr int32_t kMediaTypes[] = {1, 277, 271, 283, 262, 270, 276, 279, 259, 273, 258, 2, 263, 275};
 
+// The paper sizes (I[28]) in the tree's guard order: all 20 (key 0x1011),
+// or only those the printer lays out, with the user-defined size (0x1010).
+std::vector<int64_t> PaperSizes(bool printableOnly);
+
 // The paper-size tree; returns its root (also grouped key 4121's third entry).
 NodeRef AddPaperSizeTree(ImageBuilder &b);
+
+// What key 0x1016 allows: the print qualities (I[8]) for an ink count and
+// media, ascending; empty for a media outside kMediaTypes.
+const std::vector<int64_t> &AllowedQualities(int32_t ink, int32_t media);
+
+// What key 0x1014 allows under one of those qualities: the I[6] values, in
+// the list's order.
+const std::vector<int64_t> &AllowedModes(int32_t ink, int32_t media, int32_t quality);
 
 // The list tree and the print-mode tree; returns the print-mode tree's root
 // (also grouped key 4121's second entry).

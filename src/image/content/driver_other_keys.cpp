@@ -17,8 +17,8 @@ void Fixed(ImageBuilder &b) {
       {0x1005, {24130, 58420}},
       {0x1006, {10000, 10000}},
       {0x100B, {4, 5, 81, 7, 8, 6}}, // the order in which the settings depend on one another
-      {0x1010, {11, 78, 9, 13, 1, 5, 43, 270, 271, 272, 273, 275, 256}},
-      {0x1011, {11, 78, 9, 13, 1, 5, 43, 270, 271, 272, 273, 275, 8, 66, 12, 257, 3, 24, 274, 256}},
+      {0x1010, PaperSizes(true)},    // the printable sizes
+      {0x1011, PaperSizes(false)},   // all sizes
       {0x1017, {1, 2, 3, 4, 5}},
       {0x1020, {0, 28, 5, 1, 5, 28}},
       {0x1023, {4, 4, 5, 1, 81, 0, 7, 7, 8, 4, 18, 0, 17, 2}}, // (setting, default) pairs

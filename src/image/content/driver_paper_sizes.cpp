@@ -21,7 +21,6 @@ struct PrintableSize {
   int32_t printerNumber; // 0x1059
   Layout fullLength;     // I[52] = 5: no top margin, the whole paper length
   Layout normal;         // any other margin mode
-  int32_t pageLength;    // 0x1033 (full length only)
 };
 
 // The sizes the printer lays out itself, in the driver's list order.
@@ -31,85 +30,73 @@ const PrintableSize kPrintableSizes[] = {
      15712,
      1,
      {{14120, 21000}, {0, 340}, {497, 0, 334, 0}},
-     {{14120, 20000}, {300, 340}, {473, 0, 334, 0}},
-     497},
+     {{14120, 20000}, {300, 340}, {473, 0, 334, 0}}},
     {78,
      {21000, 14800},
      15713,
      2,
      {{20320, 14800}, {0, 340}, {350, 0, 480, 0}},
-     {{20320, 13800}, {300, 340}, {326, 0, 480, 0}},
-     350},
+     {{20320, 13800}, {300, 340}, {326, 0, 480, 0}}},
     {9,
      {21000, 29700},
      15710,
      3,
      {{20320, 29700}, {0, 340}, {702, 0, 480, 0}},
-     {{20320, 28700}, {300, 340}, {678, 0, 480, 0}},
-     702},
+     {{20320, 28700}, {300, 340}, {678, 0, 480, 0}}},
     {13,
      {18200, 25700},
      15717,
      8,
      {{17520, 25700}, {0, 340}, {608, 0, 414, 0}},
-     {{17520, 24700}, {300, 340}, {584, 0, 414, 0}},
-     608},
+     {{17520, 24700}, {300, 340}, {584, 0, 414, 0}}},
     {1,
      {21590, 27940},
      15701,
      13,
      {{20320, 27940}, {0, 340}, {660, 0, 480, 0}},
-     {{20320, 26940}, {300, 640}, {637, 0, 480, 7}},
-     660},
+     {{20320, 26940}, {300, 640}, {637, 0, 480, 7}}},
     {5,
      {21590, 35560},
      15705,
      15,
      {{20320, 35560}, {0, 340}, {840, 0, 480, 0}},
-     {{20320, 34560}, {300, 640}, {817, 0, 480, 7}},
-     840},
+     {{20320, 34560}, {300, 640}, {817, 0, 480, 7}}},
     {43,
      {10000, 14800},
      15726,
      20,
      {{9320, 14800}, {0, 340}, {350, 0, 221, 0}},
-     {{9320, 13800}, {300, 340}, {326, 0, 221, 0}},
-     350},
+     {{9320, 13800}, {300, 340}, {326, 0, 221, 0}}},
     {270,
      {23500, 10500},
      15728,
      40,
      {{20320, 10500}, {0, 340}, {249, 0, 480, 0}},
-     {{20320, 9500}, {300, 640}, {225, 0, 480, 7}},
-     249},
+     {{20320, 9500}, {300, 640}, {225, 0, 480, 7}}},
     {271,
      {19000, 9800},
      15729,
      41,
      {{18320, 9800}, {0, 340}, {232, 0, 433, 0}},
-     {{17720, 8800}, {300, 640}, {208, 0, 419, 7}},
-     232},
+     {{17720, 8800}, {300, 640}, {208, 0, 419, 7}}},
     {272,
      {22860, 33782},
      15739,
      42,
      {{20320, 33782}, {0, 340}, {798, 0, 480, 0}},
-     {{21844, 28194}, {2794, 508}, {666, 0, 516, 0}},
-     798},
+     {{21844, 28194}, {2794, 508}, {666, 0, 516, 0}}},
     {273,
      {22270, 35560},
      15740,
      43,
      {{20320, 35560}, {0, 340}, {840, 0, 480, 0}},
-     {{21254, 29972}, {2794, 508}, {708, 0, 502, 0}},
-     840},
+     {{21254, 29972}, {2794, 508}, {708, 0, 502, 0}}},
     {275,
      {11960, 21590},
      15742,
      45,
      {{11280, 21590}, {0, 340}, {510, 0, 267, 0}},
-     {{10944, 16002}, {2794, 508}, {378, 0, 259, 0}},
-     510},
+     {{10944, 16002}, {2794, 508}, {378, 0, 259, 0}}},
 };
 
 // Sizes the driver lists but the printer has no page layout for: only the
@@ -136,17 +123,28 @@ constexpr uint16_t kPageLength = 4;          // CV_PAGE_LENGTH
 constexpr uint16_t kMarginMode = 52;
 constexpr int32_t kFullLength = 5;
 
-NodeRef LayoutLeaves(ImageBuilder &b, const Layout &l, const int32_t *pageLength) {
+// The page length 0x1033 stands only on the full-length branch, where it is
+// the length the page-format command carries.
+NodeRef LayoutLeaves(ImageBuilder &b, const Layout &l, bool withPageLength) {
   std::vector<NodeRef> leaves = {
       b.ints(0x1001, {l.printable[0], l.printable[1]}),
       b.ints(0x1002, {l.margin[0], l.margin[1]}),
       b.bytes(kFragmentKey, PageFormatCommand(l.format)),
   };
-  if (pageLength) leaves.push_back(b.ints(0x1033, {*pageLength}));
+  if (withPageLength) leaves.push_back(b.ints(0x1033, {l.format[0]}));
   return b.sequence(std::move(leaves));
 }
 
 } // namespace
+
+std::vector<int64_t> PaperSizes(bool printableOnly) {
+  std::vector<int64_t> sizes;
+  for (const PrintableSize &s : kPrintableSizes) sizes.push_back(s.code);
+  if (!printableOnly)
+    for (const ListedSize &s : kListedOnlySizes) sizes.push_back(s.code);
+  sizes.push_back(kUserDefinedSize);
+  return sizes;
+}
 
 std::string PageFormatCommand(const uint16_t (&values)[4]) {
   std::string command("\x1B(p\x08\x00", 5);
@@ -160,11 +158,10 @@ std::string PageFormatCommand(const uint16_t (&values)[4]) {
 NodeRef AddPaperSizeTree(ImageBuilder &b) {
   std::vector<NodeRef> guards;
   for (const PrintableSize &s : kPrintableSizes) {
-    NodeRef byMargin =
-        b.select(kMarginMode, {
-                                  is(kFullLength, LayoutLeaves(b, s.fullLength, &s.pageLength)),
-                                  otherwise(LayoutLeaves(b, s.normal, nullptr)),
-                              });
+    NodeRef byMargin = b.select(kMarginMode, {
+                                                 is(kFullLength, LayoutLeaves(b, s.fullLength, true)),
+                                                 otherwise(LayoutLeaves(b, s.normal, false)),
+                                             });
     guards.push_back(b.guard(uint16_t(s.code), {
                                                    b.ints(0x500E, {s.listName}),
                                                    b.ints(0x1003, {s.paper[0], s.paper[1]}),

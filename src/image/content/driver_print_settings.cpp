@@ -197,6 +197,17 @@ NodeRef PrintModeTree(ImageBuilder &b) {
 
 } // namespace
 
+const std::vector<int64_t> &AllowedQualities(int32_t ink, int32_t media) {
+  for (const MediaQualities &m : kMediaQualities)
+    if (m.media == media) return QualitiesOf(m, ink).allowed;
+  static const Values kNone;
+  return kNone;
+}
+
+const std::vector<int64_t> &AllowedModes(int32_t ink, int32_t media, int32_t quality) {
+  return Pick(ValuesOf(ink, quality).modes, media);
+}
+
 NodeRef AddPrintSettingTrees(ImageBuilder &b) {
   NodeRef lists = ListTree(b);
   for (Key k : std::initializer_list<Key>{0x100C, 0x100E, 0x1014, 0x1016, 0x104D, 0x5003, 0x5004, 0x5005,

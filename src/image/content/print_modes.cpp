@@ -1,12 +1,14 @@
 // The print-mode record tables behind key 4126: one selection row for each
 // combination of settings that the driver's lists allow (I[81] = 0, I[6]
-// without 3), nested I[4] → I[9] → I[5] → I[8] → I[6]. Every record follows
+// without 3; the allowed qualities and I[6] values are the list tree's own),
+// nested I[4] → I[9] → I[5] → I[8] → I[6]. Every record follows
 // from the rules below; the print-mode command of key 4121 carries the same
 // values, and the compiler checks that the two agree.
 #include <cstring>
 #include <vector>
 
 #include "content.h"
+#include "driver_content.h"
 
 namespace imagec {
 
@@ -15,29 +17,20 @@ namespace {
 constexpr int16_t kInks[] = {4, 6};
 constexpr int16_t kI9Values[] = {0, 1};
 
-// The print qualities (I[8]) that key 4118 offers, by media in the order
-// of key 4110's list; the same for both I[9] values.
-struct MediaQualities {
-  int16_t media;
-  uint16_t code; // the media's code in section 1
-  std::vector<int16_t> ink4, ink6;
-};
-const MediaQualities kMedia[] = {
-    {1, 0, {2, 3, 4, 5}, {1, 2, 4, 5}},
-    {277, 22, {1, 2, 3}, {1, 2}},
-    {271, 16, {1, 2, 3, 4}, {1, 2, 4}},
-    {283, 27, {2, 3}, {1, 2}},
-    {262, 7, {2, 3, 4}, {1, 2, 4}},
-    {270, 15, {2, 3}, {1, 2}},
-    {276, 21, {2, 3}, {1, 2}},
-    {279, 24, {1, 2, 3}, {1, 2}},
-    {259, 4, {3}, {3}},
-    {273, 18, {3}, {3}},
-    {258, 3, {3}, {3}},
-    {2, 1, {3, 4}, {3, 4}},
-    {263, 8, {2, 3, 4}, {1, 2, 4}},
-    {275, 20, {2, 3, 4}, {1, 2, 4}},
-};
+// Each media's code in section 1 (bytes 2-3).
+uint16_t SectionMediaCode(int32_t media) {
+  struct Code {
+    int32_t media;
+    uint16_t code;
+  };
+  static constexpr Code kCodes[] = {
+      {1, 0},    {2, 1},    {258, 3},  {259, 4},  {262, 7},  {263, 8},  {270, 15},
+      {271, 16}, {273, 18}, {275, 20}, {276, 21}, {277, 22}, {279, 24}, {283, 27},
+  };
+  for (const Code &c : kCodes)
+    if (c.media == media) return c.code;
+  return 0xFFFF; // no row is made for a media outside the driver's list
+}
 
 // Resolutions of the print qualities 1 to 5, on both axes except the
 // second value of quality 1 with four inks.
@@ -47,12 +40,13 @@ constexpr uint16_t kFineResolution4 = 1440;
 
 constexpr char kColourTable[] = "tpb_04K7.tbl";
 
-// The driver's I[6] choices that a row exists for: key 4116 also offers 3,
-// which no print mode describes.
-std::vector<int16_t> PrintModeI6(int16_t media, int16_t quality) {
-  if (quality == 4) return media == 2 ? std::vector<int16_t>{1} : std::vector<int16_t>{2, 1};
-  if (quality == 5) return {2};
-  return {1};
+// A row exists for each I[6] value that key 4116 offers except 3, which it
+// offers under every quality and no print mode describes.
+std::vector<int16_t> PrintModeI6(int16_t ink, int16_t media, int16_t quality) {
+  std::vector<int16_t> modes;
+  for (int64_t mode : driver::AllowedModes(ink, media, quality))
+    if (mode != 3) modes.push_back(int16_t(mode));
+  return modes;
 }
 
 // The media whose ESC ( t ends in 1 at every print quality.
@@ -67,22 +61,21 @@ void Put32(uint8_t *at, uint32_t value) {
   Put16(at + 2, value >> 16);
 }
 
-std::array<uint8_t, 48> Section1(int16_t ink, int16_t i9, const MediaQualities &m, int16_t quality,
-                                 int16_t i6) {
+std::array<uint8_t, 48> Section1(int16_t ink, int16_t i9, int16_t media, int16_t quality, int16_t i6) {
   std::array<uint8_t, 48> r{};
   const bool four = ink == 4;
   Put16(&r[0], 60);
-  Put16(&r[2], m.code);
+  Put16(&r[2], SectionMediaCode(media));
   Put16(&r[4], four ? 22 : 23);
   Put16(&r[6], four ? 23 : 24);
   // The third and second data bytes of ESC ( t.
-  const bool lowDots = quality >= 4 || IsSparseMedia(m.media);
+  const bool lowDots = quality >= 4 || IsSparseMedia(media);
   Put16(&r[8], lowDots ? 1 : four ? 9 : 12);
   uint32_t pass = 0;
   switch (quality) {
   case 1: pass = four ? 4 : 0; break;
   case 2: pass = four ? 0 : 144; break;
-  case 3: pass = m.media == 259 ? 0 : 128; break;
+  case 3: pass = media == 259 ? 0 : 128; break;
   default: pass = 0; break;
   }
   Put16(&r[10], pass);
@@ -119,14 +112,17 @@ void AddPrintModeTables(ImageBuilder &b) {
   constexpr int16_t kI81 = 0;
   for (int16_t ink : kInks)
     for (int16_t i9 : kI9Values)
-      for (const MediaQualities &m : kMedia)
-        for (int16_t quality : ink == 4 ? m.ink4 : m.ink6)
-          for (int16_t i6 : PrintModeI6(m.media, quality))
-            b.printModeRow({{ink, i9, m.media, quality, i6, kI81},
-                            Section1(ink, i9, m, quality, i6),
+      for (int32_t m : driver::kMediaTypes)
+        for (int64_t q : driver::AllowedQualities(ink, m)) {
+          const int16_t media = int16_t(m);
+          const int16_t quality = int16_t(q);
+          for (int16_t i6 : PrintModeI6(ink, media, quality))
+            b.printModeRow({{ink, i9, media, quality, i6, kI81},
+                            Section1(ink, i9, media, quality, i6),
                             {},
-                            Section3(ink, m.media, quality),
+                            Section3(ink, media, quality),
                             {}});
+        }
 }
 
 } // namespace imagec

@@ -51,84 +51,75 @@ NodeRef ByCode(ImageBuilder &b, Key k, const std::vector<TextsTo> &rows,
   return b.selectString(kCode, cases);
 }
 
-// 0x6001: the display record [0, class, text, 1, 1, extra] of a status.
+// 0x6001: the display record [0, class, text, 1, 1, extra] of a status,
+// cases in the order of the display table. Some extras depend on I[9], I[3]
+// or the cartridge pair in S[1].
 void AddDisplayRecords(ImageBuilder &b) {
   constexpr Key k = 0x6001;
   struct PairExtra {
     std::string_view pair;
     int64_t extra;
   };
-  struct Display {
-    std::vector<int64_t> statuses; // I[5]
-    int64_t cls, text;
-    int64_t extra; // with pairs: the extra of every other pair
-    std::vector<PairExtra> byPair;
-  };
-  const std::vector<PairExtra> kPairs28 = {
-      {"VC,BK", 27132}, {"VC,VL", 27133}, {"NO,SC", 27134}, {"VC,SC", 27135}};
-  const Display kDisplays[] = {
-      {{3}, 4203, 7203, 27120, {}},
-      {{4}, 4203, 7205, 27114, {}},
-      {{7}, 4203, 7209, 27102, {}},
-      {{8}, 4203, 7210, 27102, {}},
-      {{9}, 4201, 7211, 27102, {}},
-      {{10}, 4201, 6004, 27118, {}},
-      {{20}, 4203, 6001, 27102, {}},
-      {{23}, 4203, 6001, 27140, {}},
-      {{24, 63}, 4203, 6001, 27139, {}},
-      {{26}, 4201, 7227, 27102, {}},
-      {{27}, 4201, 7228, 27102, {}},
-      {{28}, 4203, 7229, 27107, kPairs28},
-      {{29}, 4201, 7232, 27102, {}},
-      {{31}, 4201, 7234, 27102, {}},
-      {{32}, 4203, 7231, 27107, kPairs28},
-      {{53}, 4202, 7236, 27102, {}},
-      {{54}, 4203, 7237, 27102, {}},
-      {{57}, 4203, 7238, 27102, {}},
-      {{58}, 4203, 7239, 27102, {}},
-      {{59}, 4203, 7240, 27102, {}},
-      {{62}, 4203, 7241, 27102, {}},
-      {{64}, 4203, 7243, 27102, {}},
-      {{65}, 4203, 7244, 27102, {}},
-      {{66}, 4203, 7245, 27102, {}},
-      {{70}, 4201, 7249, 27102, {}},
-      {{75}, 4203, 7205, 27114, {{"VC,BK", 27144}, {"VC,VL", 27149}}},
-      {{78}, 4203, 7205, 27114, {{"VC,BK", 27147}, {"VC,SC", 27158}, {"VC,VL", 27152}}},
-      {{79}, 4203, 7205, 27114, {{"VC,BK", 27146}, {"VC,SC", 27157}, {"VC,VL", 27151}}},
-      {{80}, 4203, 7205, 27114, {{"VC,BK", 27145}, {"VC,SC", 27156}, {"VC,VL", 27150}}},
-      {{88}, 4203, 7205, 27149, {}},
-      {{91}, 4203, 7205, 27153, {}},
-      {{92}, 4203, 7205, 27154, {}},
-      {{102}, 4203, 7251, 27102, {}},
-      {{kOtherStatus}, 4202, 7201, 27102, {}},
-  };
   auto record = [&](int64_t cls, int64_t textNumber, int64_t extra) {
     return b.ints(k, {0, cls, textNumber, 1, 1, extra});
   };
-  // I[9] 16 and 17 have extras of their own in statuses 2 and 30.
+  // I[9] 16 and 17 have extras of their own.
   auto byI9 = [&](NodeRef at16or17, NodeRef other) {
     return b.select(9, {is(16, at16or17), is(17, at16or17), otherwise(other)});
   };
-
-  std::vector<Case> cases;
-  cases.push_back(is(2, byI9(record(4203, 7202, 27118), record(4203, 7202, 27117))));
-  for (const Display &d : kDisplays) {
-    NodeRef answer;
-    if (d.byPair.empty()) {
-      answer = record(d.cls, d.text, d.extra);
-    } else {
-      std::vector<StringCase> pairs;
-      for (const PairExtra &p : d.byPair) pairs.push_back(text(p.pair, record(d.cls, d.text, p.extra)));
-      pairs.push_back(anyText(record(d.cls, d.text, d.extra)));
-      answer = b.selectString(kPair, pairs);
-    }
-    for (int64_t s : d.statuses) cases.push_back(is(int32_t(s), answer));
-  }
-  cases.push_back(
-      is(25, b.select(3, {is(5604, record(4203, 6001, 27139)), is(5606, record(4203, 6001, 27140))})));
+  auto byPair = [&](int64_t cls, int64_t textNumber, const std::vector<PairExtra> &pairs, int64_t other) {
+    std::vector<StringCase> cases;
+    for (const PairExtra &p : pairs) cases.push_back(text(p.pair, record(cls, textNumber, p.extra)));
+    cases.push_back(anyText(record(cls, textNumber, other)));
+    return b.selectString(kPair, cases);
+  };
+  const std::vector<PairExtra> kPairs28 = {
+      {"VC,BK", 27132}, {"VC,VL", 27133}, {"NO,SC", 27134}, {"VC,SC", 27135}};
   auto status30 = [&](int64_t e) { return b.ints(k, {0, 4201, 7233, 2, 2, 27102, e, 2, 27102, 27126}); };
-  cases.push_back(is(30, byI9(status30(27124), status30(27123))));
-  cases.push_back(is(-1, b.ints(k, {0, 4201, 7235})));
+
+  const std::pair<std::vector<int64_t>, NodeRef> kDisplays[] = {
+      {{2}, byI9(record(4203, 7202, 27118), record(4203, 7202, 27117))},
+      {{3}, record(4203, 7203, 27120)},
+      {{4}, record(4203, 7205, 27114)},
+      {{7}, record(4203, 7209, 27102)},
+      {{8}, record(4203, 7210, 27102)},
+      {{9}, record(4201, 7211, 27102)},
+      {{10}, record(4201, 6004, 27118)},
+      {{20}, record(4203, 6001, 27102)},
+      {{23}, record(4203, 6001, 27140)},
+      {{24, 63}, record(4203, 6001, 27139)},
+      {{25}, b.select(3, {is(5604, record(4203, 6001, 27139)), is(5606, record(4203, 6001, 27140))})},
+      {{26}, record(4201, 7227, 27102)},
+      {{27}, record(4201, 7228, 27102)},
+      {{28}, byPair(4203, 7229, kPairs28, 27107)},
+      {{29}, record(4201, 7232, 27102)},
+      {{30}, byI9(status30(27124), status30(27123))},
+      {{31}, record(4201, 7234, 27102)},
+      {{32}, byPair(4203, 7231, kPairs28, 27107)},
+      {{53}, record(4202, 7236, 27102)},
+      {{54}, record(4203, 7237, 27102)},
+      {{57}, record(4203, 7238, 27102)},
+      {{58}, record(4203, 7239, 27102)},
+      {{59}, record(4203, 7240, 27102)},
+      {{62}, record(4203, 7241, 27102)},
+      {{64}, record(4203, 7243, 27102)},
+      {{65}, record(4203, 7244, 27102)},
+      {{66}, record(4203, 7245, 27102)},
+      {{70}, record(4201, 7249, 27102)},
+      {{75}, byPair(4203, 7205, {{"VC,BK", 27144}, {"VC,VL", 27149}}, 27114)},
+      {{78}, byPair(4203, 7205, {{"VC,BK", 27147}, {"VC,SC", 27158}, {"VC,VL", 27152}}, 27114)},
+      {{79}, byPair(4203, 7205, {{"VC,BK", 27146}, {"VC,SC", 27157}, {"VC,VL", 27151}}, 27114)},
+      {{80}, byPair(4203, 7205, {{"VC,BK", 27145}, {"VC,SC", 27156}, {"VC,VL", 27150}}, 27114)},
+      {{88}, record(4203, 7205, 27149)},
+      {{91}, record(4203, 7205, 27153)},
+      {{92}, record(4203, 7205, 27154)},
+      {{102}, record(4203, 7251, 27102)},
+      {{kNoStatus}, b.ints(k, {0, 4201, 7235})}, // three values only
+      {{kOtherStatus}, record(4202, 7201, 27102)},
+  };
+  std::vector<Case> cases;
+  for (const auto &[statuses, answer] : kDisplays)
+    for (int64_t s : statuses) cases.push_back(is(int32_t(s), answer));
   b.key(k, b.select(kStatus, cases));
 }
 
