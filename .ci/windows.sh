@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# CI: the 32-bit Windows DLL, cross-built with MinGW-w64, its whole test
-# suite run under Wine (32-bit prefix in the build tree, no display).
+# CI: the 32-bit Windows DLL, cross-built with MinGW-w64, and its whole test
+# suite run under Wine in a 32-bit prefix in a temporary folder, without a
+# display. The image compiler is built for this machine inside the cross
+# build tree (cmake/host-imagec.cmake).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 need=()
-for pkg in cmake ninja-build googletest g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64; do
+for pkg in cmake ninja-build g++ googletest g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -14,5 +16,14 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
+
+scratch=$(mktemp -d)
+export M4K7DB_WINEPREFIX="$scratch/wine"
+cleanup() {
+  # The prefix's wineserver outlives the last test by a few seconds.
+  if [ -d "$M4K7DB_WINEPREFIX" ]; then WINEPREFIX="$M4K7DB_WINEPREFIX" wineserver -k 2>/dev/null || true; fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
 
 cmake --workflow --preset windows-x86
