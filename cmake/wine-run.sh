@@ -1,11 +1,12 @@
 #!/bin/sh
 # Runs a program of the Windows cross build under Wine:
 #   wine-run.sh PREFIX PROGRAM.exe [ARGS...]
-# PREFIX is a 32-bit Wine prefix, created on first use. Tests run in
-# parallel, so creation is done once under a lock. Headless: no display, no
-# debugger on a crash, no .NET or HTML engine prompts.
+# PREFIX is a 32-bit Wine prefix, created on first use; M4K7DB_WINEPREFIX,
+# when set, names another one (CI puts it in a temporary folder). Tests run
+# in parallel, so creation is done once under a lock. Headless: no display,
+# no debugger on a crash, no .NET or HTML engine prompts.
 set -e
-prefix=$1
+prefix=${M4K7DB_WINEPREFIX:-$1}
 shift
 export WINEARCH=win32
 export WINEPREFIX="$prefix"

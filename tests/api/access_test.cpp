@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "cups_server.h"
@@ -168,6 +173,50 @@ TEST_F(CupsStore, NoServerNoPrinter) {
   EXPECT_EQ(a.status, 0);
   EXPECT_EQ(a.text(), kNibble);
   m4k7db_close_printer(held);
+}
+
+// Which store serves the process: the printer-data file whenever
+// M4K7DB_PRINTER_DATA names one, with no fall-back to CUPS for a printer the
+// file lacks; CUPS otherwise (an empty value counts as unset).
+TEST_F(CupsStore, PrinterDataFileComesFirst) {
+  std::string error;
+  for (const char *queue : {"M4K7-Both", "M4K7-CupsOnly"}) {
+    ASSERT_TRUE(server_.AddQueue(queue, &error)) << error;
+    ASSERT_TRUE(server_.SetValue(queue, kValueName, "1", &error)) << error;
+  }
+  const std::string file =
+      ::testing::TempDir() + "m4k7_cups_store_choice_" + std::to_string(getpid()) + ".ini";
+  std::ofstream(file) << "[M4K7-Both]\n" << kValueName << " = dword:0\n";
+
+  struct Choice {
+    const char *setting; // nullptr: unset
+    const char *queue;
+    int status;
+    const std::string *startBlock;
+  };
+  const Choice kChoices[] = {
+      {file.c_str(), "M4K7-Both", 0, &kNibble},
+      {file.c_str(), "M4K7-CupsOnly", M4K7DB_NO_PRINTER, nullptr},
+      {"", "M4K7-Both", 0, &kEcp},
+      {nullptr, "M4K7-Both", 0, &kEcp},
+      {nullptr, "M4K7-CupsOnly", 0, &kEcp},
+  };
+  for (const Choice &c : kChoices) {
+    if (c.setting != nullptr)
+      setenv("M4K7DB_PRINTER_DATA", c.setting, 1);
+    else
+      unsetenv("M4K7DB_PRINTER_DATA");
+    Request r = Request::Standard(Database::Driver);
+    r.printerName = Utf16(c.queue);
+    Answer a = Ask(Database::Driver, 4120, r);
+    const std::string label = std::string(c.setting ? c.setting : "(unset)") + ", " + c.queue;
+    EXPECT_EQ(a.status, c.status) << label;
+    if (c.startBlock != nullptr) {
+      EXPECT_EQ(a.text(), *c.startBlock) << label;
+    }
+  }
+  unsetenv("M4K7DB_PRINTER_DATA");
+  std::remove(file.c_str());
 }
 
 TEST(CupsOptionNumber, ParsesOnlyWhole32BitNumbers) {

@@ -1,7 +1,11 @@
 # Checks the DLL's export and import tables with objdump -p:
 #   cmake -DOBJDUMP=... -DDLL=m4k7db.dll -P check_exports.cmake
-# Exactly the six access functions, undecorated, and imports only from the
-# system's KERNEL32, msvcrt and WINSPOOL.DRV (no run-time DLLs to ship).
+# Exactly the six access functions, undecorated; imports only from the
+# system's KERNEL32, msvcrt and WINSPOOL.DRV (no run-time DLLs to ship), and
+# from those only functions that Windows 2000 has, so that the DLL loads on
+# every system the driver package supports. A function missing there makes
+# the loader refuse the whole DLL.
+cmake_policy(SET CMP0057 NEW) # if(IN_LIST)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${DLL} failed")
@@ -19,15 +23,46 @@ if(NOT exports STREQUAL want)
   message(FATAL_ERROR "exports are [${exports}], want [${want}]")
 endif()
 
-string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+# Functions of Windows 2000 that the module and the C run-time's start-up
+# code may import.
+set(allowed_KERNEL32.DLL
+    CloseHandle DeleteCriticalSection EnterCriticalSection ExitProcess FreeLibrary GetCurrentProcess
+    GetCurrentProcessId GetCurrentThreadId GetLastError GetLocalTime GetLocaleInfoA GetModuleHandleA
+    GetModuleHandleW GetProcAddress GetStartupInfoA GetSystemTimeAsFileTime GetTickCount GlobalAlloc
+    GlobalFree InitializeCriticalSection IsDBCSLeadByteEx LeaveCriticalSection LoadLibraryA LoadLibraryW
+    MultiByteToWideChar QueryPerformanceCounter SetLastError SetUnhandledExceptionFilter Sleep
+    TerminateProcess TlsAlloc TlsFree TlsGetValue TlsSetValue UnhandledExceptionFilter VirtualProtect
+    VirtualQuery WideCharToMultiByte)
+set(allowed_MSVCRT.DLL
+    __dllonexit __mb_cur_max _amsg_exit _errno _initterm _iob _lock _onexit _unlock abort atoi calloc
+    fprintf fputc fputs free fwrite localeconv malloc memcmp memcpy memmove memset printf realloc
+    setlocale sprintf strchr strcmp strerror strlen strncmp vfprintf wcslen)
+set(allowed_WINSPOOL.DRV ClosePrinter GetPrinterDataW OpenPrinterW)
+
+# Import blocks read "\tDLL Name: X" followed by "\t<vma>\t  <hint>  <name>"
+# lines up to a blank line.
+string(REGEX MATCHALL "DLL Name: [^\n]+\n[^\n]*\n([ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+[^\n]+\n)*" blocks "${dump}")
 set(dlls "")
-foreach(i ${imports})
-  string(REGEX REPLACE "DLL Name: " "" name "${i}")
-  string(STRIP "${name}" name)
-  string(TOUPPER "${name}" upper)
-  if(NOT upper MATCHES "^(KERNEL32\\.DLL|MSVCRT\\.DLL|WINSPOOL\\.DRV)$")
-    message(FATAL_ERROR "${DLL} imports ${name}; only KERNEL32.dll, msvcrt.dll and WINSPOOL.DRV are allowed")
+set(count 0)
+foreach(block ${blocks})
+  string(REGEX MATCH "DLL Name: ([^\n]+)" line "${block}")
+  string(STRIP "${CMAKE_MATCH_1}" dll)
+  string(TOUPPER "${dll}" upper)
+  if(NOT DEFINED allowed_${upper})
+    message(FATAL_ERROR "${DLL} imports ${dll}; only KERNEL32.dll, msvcrt.dll and WINSPOOL.DRV are allowed")
   endif()
-  list(APPEND dlls ${name})
+  string(REGEX MATCHALL "\n[ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+[^\n]+" entries "${block}")
+  foreach(entry ${entries})
+    string(REGEX REPLACE "^\n[ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+" "" function "${entry}")
+    string(STRIP "${function}" function)
+    if(NOT function IN_LIST allowed_${upper})
+      message(FATAL_ERROR "${DLL} imports ${function} from ${dll}, which is not known to exist on Windows 2000")
+    endif()
+    math(EXPR count "${count} + 1")
+  endforeach()
+  list(APPEND dlls ${dll})
 endforeach()
-message(STATUS "exports: ${exports}; imports: ${dlls}")
+if(NOT "WINSPOOL.DRV" IN_LIST dlls OR count LESS 3)
+  message(FATAL_ERROR "no spooler imports found in [${dlls}]: the import table was not read")
+endif()
+message(STATUS "exports: ${exports}; imports: ${count} functions of ${dlls}")

@@ -10,9 +10,12 @@
 
 #include "computed/compute.h"
 #include "engine/image.h"
+#include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "spooler_printer.h"
 #include "support/ask.h"
+// winspool.h maps OpenPrinter to OpenPrinterA/W; the module's is meant.
+#undef OpenPrinter
 
 namespace m4k7::test {
 namespace {
@@ -91,6 +94,48 @@ TEST(SpoolerPrinterData, StartBlockByNameAndByHandle) {
               DWORD(ERROR_INVALID_HANDLE));
     EXPECT_TRUE(ClosePrinter(h));
   }
+}
+
+// The platform read as the select uses it: a 4-byte buffer, whatever type
+// the value was stored with.
+TEST(SpoolerPrinterData, ReadsIntoFourBytes) {
+  struct ReadCase {
+    const wchar_t *valueName; // nullptr: not stored
+    DWORD type;
+    std::vector<BYTE> data;
+    uint32_t rc;
+    uint32_t value; // from a buffer preset to 0xA5A5A5A5
+  };
+  const ReadCase kReads[] = {
+      {L"Dword", REG_DWORD, {0x04, 0x03, 0x02, 0x01}, 0, 0x01020304u},
+      {L"Short", REG_BINARY, {0x34, 0x12}, 0, 0xA5A51234u},
+      {L"Text", REG_SZ, {'1', 0, 0, 0}, 0, 0x31u},
+      {L"Long", REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8}, ERROR_MORE_DATA, 0},
+      {nullptr, REG_NONE, {}, ERROR_FILE_NOT_FOUND, 0},
+  };
+  SpoolerPrinter printer(L"Reads");
+  REQUIRE_PRINTER(printer);
+  for (const ReadCase &c : kReads) {
+    if (c.valueName != nullptr) {
+      ASSERT_EQ(printer.Set(c.valueName, c.type, c.data), 0u);
+    }
+  }
+  PrinterHandle h = platform::OpenPrinter(reinterpret_cast<const uint16_t *>(printer.name().c_str()));
+  ASSERT_NE(h, nullptr);
+  for (const ReadCase &c : kReads) {
+    const wchar_t *name = c.valueName != nullptr ? c.valueName : L"NotStored";
+    uint32_t value = 0xA5A5A5A5u;
+    EXPECT_EQ(platform::ReadPrinterData(h, reinterpret_cast<const uint16_t *>(name), &value), c.rc)
+        << std::string(name, name + wcslen(name));
+    if (c.rc == 0) {
+      EXPECT_EQ(value, c.value) << std::string(name, name + wcslen(name));
+    }
+  }
+  platform::ClosePrinter(h);
+  uint32_t value = 0;
+  EXPECT_EQ(platform::ReadPrinterData(nullptr, reinterpret_cast<const uint16_t *>(L"Dword"), &value),
+            uint32_t(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(platform::OpenPrinter(reinterpret_cast<const uint16_t *>(L"M4K7 No Such Printer")), nullptr);
 }
 
 TEST(SpoolerPrinterData, NameThatDoesNotOpen) {
