@@ -246,12 +246,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     default: { // the item-list completion over ids the input gives
       const uint32_t count = in.u8() % 16;
+      // The ids stand packed as 32-bit values at the start of the records.
       std::vector<ListItem> items(count == 0 ? 1 : count);
-      for (uint32_t i = 0; i < count; ++i) items[i].id = in.setting();
       std::vector<int32_t> ids(count);
-      for (uint32_t i = 0; i < count; ++i) ids[i] = items[i].id;
+      for (int32_t &id : ids) id = in.setting();
       std::memset(items.data(), 0, items.size() * sizeof(ListItem));
-      std::memcpy(items.data(), ids.data(), ids.size() * sizeof(int32_t));
+      if (count != 0) std::memcpy(items.data(), ids.data(), ids.size() * sizeof(int32_t));
       const AccessStatus s =
           CompleteItemList(image, key, request, uint32_t(count * sizeof(ListItem)), items.data(), count);
       FUZZ_CHECK(IsAccessStatus(s));
