@@ -2,9 +2,20 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 
 namespace m4k7::fuzz {
+
+namespace {
+
+// The file outlives no fuzzing run.
+std::string g_written;
+void RemoveWritten() {
+  if (!g_written.empty()) std::remove(g_written.c_str());
+}
+
+} // namespace
 
 std::string WritePrinterDataFile(const char *stem, const std::string &text) {
   const char *dir = std::getenv("TMPDIR");
@@ -15,6 +26,8 @@ std::string WritePrinterDataFile(const char *stem, const std::string &text) {
   out.close();
   if (!out) Fail(__FILE__, __LINE__, "cannot write the printer-data file");
   ::setenv("M4K7DB_PRINTER_DATA", path.c_str(), 1);
+  if (g_written.empty()) std::atexit(RemoveWritten);
+  g_written = path;
   return path;
 }
 
