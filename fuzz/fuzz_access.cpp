@@ -32,7 +32,7 @@ constexpr uint16_t kLastKey[6] = {0x0FFF, 0x1FFF, 0x2FFF, 0x3FFF, 0x4FFF, 0x6FFF
 
 constexpr uint32_t kUntouched = 0xFFFFFFFFu;
 
-// Driver keys whose success leaves outSize as it was.
+// Driver keys whose success leaves outSize as it was: the item lists.
 bool LeavesSizeOnSuccess(int function, uint16_t key) {
   if (function != 1) return false;
   switch (key) {
@@ -221,6 +221,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (request != nullptr && !inRange) FUZZ_CHECK(status == 1);
   if (status == -4 || status == 3 || (status == 1 && !inRange)) FUZZ_CHECK(outSize == kUntouched);
   if (status == 0 && !LeavesSizeOnSuccess(function, low)) FUZZ_CHECK(outSize <= bufferSize);
+  if (status == 0 && LeavesSizeOnSuccess(function, low)) FUZZ_CHECK(outSize == kUntouched);
   if (status == 2) FUZZ_CHECK(buffer.bytes == untouchedBuffer);
   if (status == 2 && outSize != kUntouched) {
     FUZZ_CHECK(!hasBuffer || outSize > bufferSize);
@@ -232,7 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(again != 2);
     FUZZ_CHECK(IsAccessStatus(again));
     FUZZ_CHECK(exact.intact());
-    if (again == 0 && !LeavesSizeOnSuccess(function, low)) FUZZ_CHECK(second == reported);
+    if (again == 0) FUZZ_CHECK(second == (LeavesSizeOnSuccess(function, low) ? kUntouched : reported));
     FUZZ_CHECK(owned.unchanged(before));
   }
   return 0;
