@@ -22,6 +22,10 @@ struct LeafDescriptor {
 // A corrupted image with a cycle would recurse without end; real images are
 // a dozen nodes deep, so a walk deeper than this fails with -1.
 inline constexpr uint32_t kMaxWalkDepth = 256;
+// Sequences may share children, so a corrupted image of a few dozen nodes
+// can hold more paths than any walk could finish; a walk that enters more
+// nodes than this fails with -1. Real walks enter at most a few hundred.
+inline constexpr uint32_t kMaxWalkSteps = 65536;
 
 // Finds the key's start node (first match on the low 16 bits) and walks it.
 // 0 and the descriptor on a leaf; 1 no leaf carries the key; 3 not in the

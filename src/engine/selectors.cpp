@@ -39,7 +39,7 @@ AccessStatus ReadSelectedPrinterValue(const Walk &walk, uint32_t nameTree, uint1
     WorkCopy copy(RequestTemplate::Root, nullptr);
     if (!copy) return kFailed;
     copy.ints()[0] = selector;
-    const Walk nameWalk{image, kValueNameKey, copy.get(), &nameLeaf};
+    const Walk nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, walk.steps};
     // The nested walk continues the depth count, so that a key-8 tree that
     // reaches a printer-data select again cannot recurse without end.
     status = WalkIndex(nameWalk, nameTree, depth + 1);

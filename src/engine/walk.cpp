@@ -29,7 +29,7 @@ AccessStatus WalkSequence(const Walk &walk, uint32_t word0, uint32_t word1, uint
 } // namespace
 
 AccessStatus WalkAt(const Walk &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
-  if (depth >= kMaxWalkDepth) return kFailed;
+  if (depth >= kMaxWalkDepth || ++*walk.steps > kMaxWalkSteps) return kFailed;
   const NodeKind kind = kindOf(word0);
   if (isLeafKind(kind)) {
     // Several keys may share a start node; a leaf answers only its own key.
@@ -58,7 +58,8 @@ AccessStatus WalkAt(const Walk &walk, uint32_t word0, uint32_t word1, uint32_t d
 AccessStatus WalkNode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                       uint32_t word0, uint32_t word1, LeafDescriptor *descriptor) {
   if (descriptor == nullptr) return kFailed;
-  const detail::Walk walk{image, uint16_t(key), request, descriptor};
+  uint32_t steps = 0;
+  const detail::Walk walk{image, uint16_t(key), request, descriptor, &steps};
   return detail::WalkAt(walk, word0, word1, 0);
 }
 

@@ -14,6 +14,7 @@ struct Walk {
   uint16_t key;
   const AccessRequest *request;
   LeafDescriptor *descriptor;
+  uint32_t *steps; // nodes entered so far, shared with the walks nested in this one
 };
 
 // Walks the node whose words are given, `depth` nodes below the start.

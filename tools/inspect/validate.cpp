@@ -232,7 +232,10 @@ private:
     };
     auto drain = [&] {
       while (!stack.empty() && !full()) {
-        auto [n, r] = stack.back();
+        // Plain variables, not a structured binding: lambdas below use n,
+        // and clang 14 (the fuzz build's compiler) cannot capture bindings.
+        const uint32_t n = stack.back().first;
+        const Role r = stack.back().second;
         stack.pop_back();
         if (!checkRole(n, r)) continue;
         const NodeKind parent = kindOf(img_.nodes[n]);
@@ -457,12 +460,14 @@ private:
     std::map<uint32_t, std::vector<uint16_t>> keysOfStart;
     for (uint32_t i = 0; i < img_.keyCount; ++i)
       if (img_.keyNodes[i] < img_.nodeCount) keysOfStart[img_.keyNodes[i]].push_back(img_.keys[i]);
-    for (const auto &[start, keys] : keysOfStart)
-      forEachReached(start, true, [&](uint32_t n) {
+    for (const auto &entry : keysOfStart) {
+      const std::vector<uint16_t> &keys = entry.second; // captured below: no binding, for clang 14
+      forEachReached(entry.first, true, [&](uint32_t n) {
         const DbNode node = img_.nodes[n];
         if (isLeafKind(kindOf(node)) && std::find(keys.begin(), keys.end(), fieldOf(node)) != keys.end())
           ok[n] = true;
       });
+    }
     for (uint32_t n : leaves_) {
       const uint16_t key = fieldOf(img_.nodes[n]);
       auto it = keyStart_.find(key);

@@ -1,0 +1,263 @@
+// Bytes -> a small, arbitrary database image, walked and fetched for
+// several keys and requests through the access step, the engine and the
+// driver list services. Every table is a heap block of exactly its stated
+// count (or absent), so that a read outside any table is caught by the
+// sanitizers; the checks are that every call returns one of the eight
+// statuses, writes nothing past the buffer, and that a size query's answer
+// is accepted by a second call.
+//
+// Input layout: a byte of table presence bits, a byte of list-table
+// presence bits, then each table as a count byte and its entries (nodes as
+// a kind byte, a 16-bit operand and a 32-bit second word), then queries
+// until the input ends.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "api/access.h"
+#include "drvlists/drvlists.h"
+#include "engine/engine.h"
+#include "fuzz_support.h"
+#include "platform/test_hooks.h"
+
+namespace m4k7::fuzz {
+namespace {
+
+constexpr uint32_t kUntouched = 0xFFFFFFFFu;
+constexpr int kMaxQueries = 8;
+
+PrinterHandle g_printer = nullptr;
+
+// Keys worth asking more often than chance would: the list services, the
+// fragment and per-item internal keys, and the value-name key.
+constexpr uint16_t kInterestingKeys[] = {4108, 4109, 4110, 4111, 4112,   4113,   4114,   4115, 4116, 4117,
+                                         4118, 4119, 4120, 4121, 4122,   4123,   4124,   4125, 4126, 4173,
+                                         4174, 4177, 4180, 4186, 0x5008, 0x5006, 0x500B, 8,    18,   1};
+
+struct OwnedImage {
+  std::vector<DbNode> nodes;
+  std::vector<uint16_t> keys;
+  std::vector<uint32_t> keyNodes;
+  std::vector<int32_t> ints;
+  std::vector<uint16_t> shorts;
+  std::vector<uint8_t> bytes;
+  std::vector<char> strings;
+  std::vector<uint16_t> groupKeys, groupEntryCounts;
+  std::vector<int32_t> groupEntryStarts;
+  std::vector<uint32_t> entryNodes;
+  std::vector<uint16_t> listIds, itemCounts, itemIds;
+  std::vector<int32_t> itemStarts, itemValues;
+  std::vector<PrintModeRow> rows;
+  std::vector<uint8_t> sections[4];
+  ImageDescriptor image{};
+};
+
+// An array of the given count read from the input; nullptr when absent.
+// A count stays in the descriptor even for an absent table.
+template <class T, class Read> T *Table(std::vector<T> &v, size_t count, bool present, Read read) {
+  if (!present) return nullptr;
+  v.resize(count);
+  for (T &e : v) e = read();
+  return v.empty() ? nullptr : v.data();
+}
+
+void ReadImage(Reader &in, OwnedImage &o) {
+  const uint8_t present = in.u8();
+  const uint8_t lists = in.u8();
+  auto bit = [](uint8_t b, int n) { return (b >> n & 1) == 0; }; // a clear bit means present
+  ImageDescriptor &d = o.image;
+
+  d.nodeCount = in.u8();
+  d.nodes = Table(o.nodes, d.nodeCount, bit(present, 0), [&] {
+    const uint8_t kind = in.u8() % 24;
+    const uint32_t operand = in.u16();
+    return DbNode{makeWord0(NodeKind(kind), operand), in.u32()};
+  });
+  d.keyCount = in.u8();
+  d.keys = Table(o.keys, d.keyCount, bit(present, 1), [&] { return in.u16(); });
+  d.keyNodes = Table(o.keyNodes, d.keyCount, bit(present, 2), [&] { return uint32_t(in.u8()); });
+  d.intCount = in.u8();
+  d.intPool = Table(o.ints, d.intCount, bit(present, 3), [&] { return in.setting(); });
+  d.shortCount = in.u8();
+  d.shortPool = Table(o.shorts, d.shortCount, bit(present, 4), [&] { return in.u16(); });
+  d.byteSize = in.u8();
+  d.bytePool = Table(o.bytes, d.byteSize, bit(present, 5), [&] { return in.u8(); });
+  d.stringSize = in.u8();
+  d.stringPool = Table(o.strings, d.stringSize, bit(present, 6), [&] { return char(in.u8()); });
+
+  GroupedListTable &g = d.groups;
+  g.groupCount = in.u8() % 16;
+  g.groupKeys = Table(o.groupKeys, g.groupCount, bit(lists, 0), [&] { return uint16_t(4120 + in.u8() % 8); });
+  g.groupEntryCounts =
+      Table(o.groupEntryCounts, g.groupCount, bit(lists, 0), [&] { return uint16_t(in.u8()); });
+  g.groupEntryStarts = Table(o.groupEntryStarts, g.groupCount, bit(lists, 0), [&] { return in.setting(); });
+  g.entryCount = in.u8() % 32;
+  g.entryNodes = Table(o.entryNodes, g.entryCount, bit(lists, 1), [&] { return uint32_t(in.u8()); });
+
+  ItemListTable &t = d.items;
+  t.listCount = in.u8() % 16;
+  t.listIds = Table(o.listIds, t.listCount, bit(lists, 2), [&] { return uint16_t(in.u8() % 12); });
+  t.itemCounts = Table(o.itemCounts, t.listCount, bit(lists, 2), [&] { return uint16_t(in.u8()); });
+  t.itemStarts = Table(o.itemStarts, t.listCount, bit(lists, 2), [&] { return in.setting(); });
+  t.itemPoolCount = in.u8();
+  t.itemIds = Table(o.itemIds, t.itemPoolCount, bit(lists, 3), [&] { return in.u16(); });
+  t.itemValues = Table(o.itemValues, t.itemPoolCount, bit(lists, 3), [&] { return in.setting(); });
+
+  PrintModeTables &p = d.printModes;
+  p.modeRowCount = in.u8() % 8;
+  p.modeRows = Table(o.rows, p.modeRowCount, bit(lists, 4), [&] {
+    PrintModeRow row{};
+    for (int16_t &m : row.match) m = int16_t(in.setting());
+    for (uint16_t &s : row.section) s = uint16_t(in.u8() % 4);
+    return row;
+  });
+  constexpr uint32_t kSizes[4] = {kSection1Size, kSection2Size, kSection3Size, kSection4Size};
+  const uint8_t *tables[4] = {};
+  for (int s = 0; s < 4; ++s) {
+    p.sectionCounts[s] = in.u8() % 4;
+    tables[s] = Table(o.sections[s], p.sectionCounts[s] * kSizes[s], bit(lists, 5 + (s > 2 ? 2 : s / 2)),
+                      [&] { return uint8_t(0x10 + s); });
+  }
+  p.sectionTable1 = tables[0];
+  p.sectionTable2 = tables[1];
+  p.sectionTable3 = tables[2];
+  p.sectionTable4 = tables[3];
+}
+
+struct Query {
+  std::vector<int32_t> ints;
+  std::vector<std::string> strings;
+  std::vector<const char *> pointers;
+  AccessRequest request{};
+};
+
+void ReadQuery(Reader &in, Query &q) {
+  const uint8_t shape = in.u8();
+  // 0, a few, or the driver's 106 and more (the list services want 82+).
+  const uint32_t count = (shape & 3) == 0 ? 0 : (shape & 3) == 1 ? in.u8() % 8 : 80 + in.u8() % 40;
+  q.ints.resize(count);
+  for (uint32_t i = 0; i < count && i < 12; ++i) q.ints[i] = in.setting();
+  for (uint32_t i = 12; i < count; ++i) q.ints[i] = (shape & 4) ? in.setting() : 0;
+  const uint32_t strings = (shape >> 3) % 4;
+  for (uint32_t i = 0; i < strings; ++i) q.strings.push_back(in.bytes(in.u8() % 8));
+  for (const std::string &s : q.strings) q.pointers.push_back(s.c_str());
+  q.request.intParamCount = count;
+  q.request.intParams = q.ints.empty() ? nullptr : q.ints.data();
+  q.request.stringParamCount = strings;
+  q.request.stringParams = q.pointers.empty() ? nullptr : q.pointers.data();
+  q.request.printerHandle = (shape & 0x20) ? g_printer : nullptr;
+}
+
+// One operation in two calls: a size query, then the buffer it asked for.
+template <class Op> void TwoCalls(Op op, uint32_t firstSize) {
+  GuardedBuffer first(firstSize);
+  uint32_t size = kUntouched;
+  const AccessStatus status = op(firstSize, firstSize == 0 ? nullptr : first.data(), &size);
+  FUZZ_CHECK(IsAccessStatus(status));
+  FUZZ_CHECK(first.intact());
+  if (status != 2 || size == kUntouched || size > (1u << 24)) return;
+  GuardedBuffer second(size);
+  uint32_t again = kUntouched;
+  const AccessStatus status2 = op(size, second.data(), &again);
+  FUZZ_CHECK(IsAccessStatus(status2));
+  FUZZ_CHECK(second.intact());
+}
+
+} // namespace
+} // namespace m4k7::fuzz
+
+using namespace m4k7;
+using namespace m4k7::fuzz;
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  static const platform::LocalTime kNoon{2024, 5, 11, 12, 0, 0};
+  platform::testing::FixClock(&kNoon);
+  WritePrinterDataFile("m4k7db_fuzz_image",
+                       "[M4K7]\nTpxUI_CustomECPMode = dword:1\nTpxUI_SilentModeTime = dword:0x04B00168\n"
+                       "A = dword:2\nB = hex:01,02,03,04,05\n");
+  if (m4k7db_open_printer(reinterpret_cast<const uint16_t *>(u"M4K7"), &g_printer) != 0)
+    Fail(__FILE__, __LINE__, "the fuzzer's printer does not open");
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  Reader in(data, size);
+  OwnedImage owned;
+  ReadImage(in, owned);
+  const ImageDescriptor &image = owned.image;
+
+  for (int n = 0; n < kMaxQueries && in.left() > 0; ++n) {
+    const uint8_t what = in.u8();
+    const uint16_t raw = in.u16();
+    const uint16_t key = (what & 0x80) ? kInterestingKeys[raw % std::size(kInterestingKeys)] : raw;
+    const uint32_t firstSize = (what & 0x40) ? in.u8() : 0;
+    Query q;
+    ReadQuery(in, q);
+    const AccessRequest *request = &q.request;
+    switch (what % 6) {
+    case 0: // through the access step of the database the key belongs to
+      TwoCalls(
+          [&](uint32_t bs, void *b, uint32_t *out) {
+            Database db = key < 0x1000   ? Database::Root
+                          : key < 0x2000 ? Database::Driver
+                          : key < 0x3000 ? Database::LanguageMonitor
+                          : key < 0x4000 ? Database::Maintenance
+                          : key < 0x6000 ? Database::PA
+                                         : Database::StatusMonitor;
+            return AccessDatabase(image, db, key, request, bs, b, out);
+          },
+          firstSize);
+      break;
+    case 1: // the driver's dispatch, list services included
+      TwoCalls([&](uint32_t bs, void *b,
+                   uint32_t *out) { return DispatchDriverKey(image, key, request, bs, b, out); },
+               firstSize);
+      break;
+    case 2: { // lookup and fetch, internal keys included
+      TwoCalls(
+          [&](uint32_t bs, void *b, uint32_t *out) {
+            LeafDescriptor leaf{};
+            AccessStatus s = LookupKey(image, key, request, &leaf);
+            return s == 0 ? FetchLeaf(image, request, bs, b, out, leaf) : s;
+          },
+          firstSize);
+      break;
+    }
+    case 3: { // a walk from arbitrary node words, then its fetch
+      const uint32_t word0 = in.u32(), word1 = in.u32();
+      TwoCalls(
+          [&](uint32_t bs, void *b, uint32_t *out) {
+            LeafDescriptor leaf{};
+            AccessStatus s = WalkNode(image, key, request, word0, word1, &leaf);
+            return s == 0 ? FetchLeaf(image, request, bs, b, out, leaf) : s;
+          },
+          firstSize);
+      break;
+    }
+    case 4: { // a fetch of an arbitrary descriptor, and a printer-data read through it
+      const LeafDescriptor leaf{in.u32(), in.u32()};
+      TwoCalls(
+          [&](uint32_t bs, void *b, uint32_t *out) { return FetchLeaf(image, request, bs, b, out, leaf); },
+          firstSize);
+      uint32_t value = 0;
+      FUZZ_CHECK(IsAccessStatus(ReadPrinterDword(image, g_printer, leaf, &value)));
+      break;
+    }
+    default: { // the item-list completion over ids the input gives
+      const uint32_t count = in.u8() % 16;
+      // The ids stand packed as 32-bit values at the start of the records.
+      std::vector<ListItem> items(count == 0 ? 1 : count);
+      std::vector<int32_t> ids(count);
+      for (int32_t &id : ids) id = in.setting();
+      std::memset(items.data(), 0, items.size() * sizeof(ListItem));
+      if (count != 0) std::memcpy(items.data(), ids.data(), ids.size() * sizeof(int32_t));
+      const AccessStatus s =
+          CompleteItemList(image, key, request, uint32_t(count * sizeof(ListItem)), items.data(), count);
+      FUZZ_CHECK(IsAccessStatus(s));
+      break;
+    }
+    }
+  }
+  return 0;
+}
