@@ -109,8 +109,9 @@ typedef int32_t AccessStatus;
  *   bufferSize  capacity of buffer in bytes.
  *   buffer      NULL (or too small) makes the call a size query.
  *   outSize     required: the bytes needed on status 2, the bytes written on
- *               status 0 (the driver's item lists, keys 4108-4119, 4173,
- *               4174, leave it unwritten on success). Untouched on the
+ *               status 0 (the driver's item lists, keys 4108-4116, 4118,
+ *               4119, 4173, 4174, 4177, 4180 and 4186, leave it unwritten
+ *               on success: the size query gave the size). Untouched on the
  *               early statuses 1 (out of range), 3 and -4.
  *
  * Returns one of the M4K7DB_ statuses above. Names arrive as zero-terminated
