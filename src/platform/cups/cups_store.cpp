@@ -5,49 +5,11 @@
 #include <cups/cups.h>
 
 #include "platform/platform.h"
+#include "platform/posix/utf8.h"
 
 namespace m4k7::platform::cups {
 
 namespace {
-
-// Bytes that the UTF-8 form of a zero-terminated UTF-16 name can take:
-// every unit at most three (a surrogate pair four for its two units).
-size_t Utf8Capacity(const uint16_t *name) {
-  size_t units = 0;
-  while (name[units] != 0) ++units;
-  return 3 * units + 1;
-}
-
-// Writes the zero-terminated UTF-8 form; false for a lone surrogate.
-bool ToUtf8(const uint16_t *name, unsigned char *p) {
-  for (size_t i = 0; name[i] != 0; ++i) {
-    uint32_t c = name[i];
-    if (c >= 0xDC00 && c <= 0xDFFF) return false;
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      uint32_t low = name[i + 1];
-      if (low < 0xDC00 || low > 0xDFFF) return false;
-      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-      ++i;
-    }
-    if (c < 0x80) {
-      *p++ = static_cast<unsigned char>(c);
-    } else if (c < 0x800) {
-      *p++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-      *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      *p++ = static_cast<unsigned char>(0xE0 | (c >> 12));
-      *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-      *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    } else {
-      *p++ = static_cast<unsigned char>(0xF0 | (c >> 18));
-      *p++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-      *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-      *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    }
-  }
-  *p = 0;
-  return true;
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -87,8 +49,9 @@ bool ParseOptionNumber(const char *text, uint32_t *value) {
 
 void *Open(const uint16_t *name) {
   if (name == nullptr) return nullptr;
-  ScratchBlock utf8(Utf8Capacity(name));
-  if (!utf8 || !ToUtf8(name, utf8.as<unsigned char>())) return nullptr;
+  ScratchBlock utf8(posix::Utf8Capacity(name));
+  size_t length = 0;
+  if (!utf8 || !posix::ToUtf8(name, utf8.as<char>(), &length)) return nullptr;
   // Also nullptr when no server answers: no destination, no printer.
   return cupsGetNamedDest(CUPS_HTTP_DEFAULT, utf8.as<char>(), nullptr);
 }
@@ -100,9 +63,10 @@ void Close(void *printer) {
 uint32_t Read(void *printer, const uint16_t *valueName, uint32_t *value) {
   if (printer == nullptr) return kBadHandle;
   if (valueName == nullptr || value == nullptr) return kBadName;
-  ScratchBlock utf8(Utf8Capacity(valueName));
+  ScratchBlock utf8(posix::Utf8Capacity(valueName));
   if (!utf8) return kNoMemory;
-  if (!ToUtf8(valueName, utf8.as<unsigned char>())) return kBadName;
+  size_t length = 0;
+  if (!posix::ToUtf8(valueName, utf8.as<char>(), &length)) return kBadName;
   const cups_dest_t *dest = static_cast<const cups_dest_t *>(printer);
   const char *text = cupsGetOption(utf8.as<char>(), dest->num_options, dest->options);
   if (text == nullptr) return kNoValue;

@@ -21,6 +21,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/printer_data_file.h"
+#include "platform/posix/utf8.h"
 
 #if defined(M4K7DB_HAVE_CUPS)
 #include "platform/cups/cups_store.h"
@@ -59,41 +60,11 @@ struct Handle {
   std::unique_ptr<char[]> names;
 };
 
-// UTF-16 to UTF-8; false for an unpaired surrogate or no memory.
+// UTF-16 to UTF-8 in a block of its own; false for an unpaired surrogate
+// (the block is there) or no memory (it is not).
 bool ToUtf8(const uint16_t *text, std::unique_ptr<char[]> *out, size_t *length) {
-  size_t units = 0;
-  while (text[units] != 0) ++units;
-  out->reset(new (std::nothrow) char[units * 3 + 1]);
-  if (!*out) return false;
-  char *p = out->get();
-  for (size_t i = 0; i < units; ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xDC00 && c <= 0xDFFF) return false;
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      uint32_t low = text[i + 1]; // the terminator when the string ends here
-      if (low < 0xDC00 || low > 0xDFFF) return false;
-      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-      ++i;
-    }
-    if (c < 0x80) {
-      *p++ = char(c);
-    } else if (c < 0x800) {
-      *p++ = char(0xC0 | (c >> 6));
-      *p++ = char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      *p++ = char(0xE0 | (c >> 12));
-      *p++ = char(0x80 | ((c >> 6) & 0x3F));
-      *p++ = char(0x80 | (c & 0x3F));
-    } else {
-      *p++ = char(0xF0 | (c >> 18));
-      *p++ = char(0x80 | ((c >> 12) & 0x3F));
-      *p++ = char(0x80 | ((c >> 6) & 0x3F));
-      *p++ = char(0x80 | (c & 0x3F));
-    }
-  }
-  *p = '\0';
-  *length = size_t(p - out->get());
-  return true;
+  out->reset(new (std::nothrow) char[posix::Utf8Capacity(text)]);
+  return *out && posix::ToUtf8(text, out->get(), length);
 }
 
 bool ReadWholeFile(const char *path, std::unique_ptr<char[]> *data, size_t *size) {
