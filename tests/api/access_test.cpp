@@ -18,6 +18,7 @@
 #include "engine/status.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
+#include "support/printer_data_file.h"
 
 #if !defined(_WIN32)
 // Printer handles come from operator new, not from the scratch heap, so the
@@ -93,25 +94,6 @@ struct AccessImage {
 };
 
 #if !defined(_WIN32)
-// The printer-data file of the POSIX build; the Windows build reads the
-// spooler (tests/windows).
-class PrinterFile {
-public:
-  PrinterFile() {
-    path_ = testing::TempDir() + "m4k7_api_printers_" + std::to_string(::getpid()) + ".ini";
-    std::FILE *f = std::fopen(path_.c_str(), "w");
-    std::fputs("[Test Printer]\nTpxUI_Mode = dword:3\n[Other Printer]\nTpxUI_Mode = dword:9\n", f);
-    std::fclose(f);
-    ::setenv("M4K7DB_PRINTER_DATA", path_.c_str(), 1);
-  }
-  ~PrinterFile() {
-    ::unsetenv("M4K7DB_PRINTER_DATA");
-    std::remove(path_.c_str());
-  }
-
-private:
-  std::string path_;
-};
 #endif
 
 struct Result {
@@ -204,7 +186,8 @@ TEST(AccessFunctions, SizeQueryThenExactBuffer) {
 #if !defined(_WIN32)
 class AccessPrinters : public ::testing::Test {
 protected:
-  PrinterFile file_;
+  test::PrinterDataFile file_{
+      "[Test Printer]\nTpxUI_Mode = dword:3\n[Other Printer]\nTpxUI_Mode = dword:9\n"};
   AccessImage t_;
   ImageDescriptor image_ = t_.img.view();
   int32_t ints_[1] = {0};

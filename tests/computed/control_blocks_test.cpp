@@ -16,6 +16,7 @@
 #include "computed/compute.h"
 #include "platform/test_hooks.h"
 #include "support/ask.h"
+#include "support/printer_data_file.h"
 
 namespace m4k7 {
 namespace {
@@ -134,23 +135,6 @@ TEST(ControlBlocks, SilentModeWithoutPrinter) {
 // spooler keeps the values.
 #if !defined(_WIN32)
 
-// A printer-data file of its own for the duration of a test.
-class PrinterStore {
-public:
-  explicit PrinterStore(const std::string &text)
-      : path_(::testing::TempDir() + "m4k7_control_blocks_" + std::to_string(getpid()) + ".ini") {
-    std::ofstream(path_) << text;
-    setenv("M4K7DB_PRINTER_DATA", path_.c_str(), 1);
-  }
-  ~PrinterStore() {
-    unsetenv("M4K7DB_PRINTER_DATA");
-    std::remove(path_.c_str());
-  }
-
-private:
-  std::string path_;
-};
-
 class Printer {
 public:
   explicit Printer(const char *name) {
@@ -174,7 +158,7 @@ const char kSilentPrinters[] = "[Day]\nTpxUI_SilentModeTime = dword:0x04B00168\n
                                "[Missing]\nTpxUI_SilentModeEnable = dword:1\n";
 
 TEST(ControlBlocks, SilentModeWindow) {
-  PrinterStore store(kSilentPrinters);
+  test::PrinterDataFile store(kSilentPrinters);
   struct Case {
     const char *printer;
     uint16_t hour, minute;
@@ -205,7 +189,7 @@ TEST(ControlBlocks, SilentModeWindow) {
 
 // A size query reads neither the clock nor the printer: it allocates nothing.
 TEST(ControlBlocks, SilentModeSizeQuery) {
-  PrinterStore store(kSilentPrinters);
+  test::PrinterDataFile store(kSilentPrinters);
   Printer printer("Day");
   Request r;
   r.printerHandle = printer.get();
@@ -222,7 +206,7 @@ TEST(ControlBlocks, SilentModeSizeQuery) {
 // The value name's buffer is the block's only allocation; when it fails
 // the block is off, never a failure, and nothing is left allocated.
 TEST(ControlBlocks, SilentModeHeapFailure) {
-  PrinterStore store(kSilentPrinters);
+  test::PrinterDataFile store(kSilentPrinters);
   Printer printer("Day");
   ASSERT_NE(printer.get(), nullptr);
   FixedClock clock({2024, 5, 6, 12, 0, 0});

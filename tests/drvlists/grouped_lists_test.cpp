@@ -16,6 +16,7 @@
 
 #include "drvlists/drvlists.h"
 #include "support/ask.h"
+#include "support/printer_data_file.h"
 
 namespace m4k7 {
 namespace {
@@ -231,24 +232,6 @@ TEST(GroupedLists, SizeNegotiation) {
 // The file store of printer data is the POSIX build's.
 #if !defined(_WIN32)
 
-// Key 4120: the start block follows the printer's "TpxUI_CustomECPMode",
-// then the option command when I[79] asks for it.
-class PrinterStore {
-public:
-  explicit PrinterStore(const std::string &text)
-      : path_(::testing::TempDir() + "m4k7_grouped_lists_" + std::to_string(getpid()) + ".ini") {
-    std::ofstream(path_) << text;
-    setenv("M4K7DB_PRINTER_DATA", path_.c_str(), 1);
-  }
-  ~PrinterStore() {
-    unsetenv("M4K7DB_PRINTER_DATA");
-    std::remove(path_.c_str());
-  }
-
-private:
-  std::string path_;
-};
-
 const char kEcpPrinters[] = "[Nibble]\nTpxUI_CustomECPMode = dword:0\n"
                             "[One]\nTpxUI_CustomECPMode = dword:1\n"
                             "[Missing]\nTpxUI_CustomPausePage = dword:0\n"
@@ -261,7 +244,7 @@ std::string StartBlock(const char *parallel) {
 }
 
 TEST(GroupedLists, StartBlockByPrinterData) {
-  PrinterStore store(kEcpPrinters);
+  test::PrinterDataFile store(kEcpPrinters);
   struct Case {
     const char *printer;
     const char *parallel;
@@ -289,7 +272,7 @@ TEST(GroupedLists, StartBlockByPrinterData) {
 }
 
 TEST(GroupedLists, StartBlockNeedsAPrinter) {
-  PrinterStore store(kEcpPrinters);
+  test::PrinterDataFile store(kEcpPrinters);
   Request none = Request::Standard(Database::Driver);
   EXPECT_EQ(Ask(Database::Driver, 4120, none).status, -4);
   Request unknown = Request::Standard(Database::Driver);

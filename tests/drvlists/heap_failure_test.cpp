@@ -14,6 +14,7 @@
 
 #include "platform/test_hooks.h"
 #include "support/ask.h"
+#include "support/printer_data_file.h"
 
 namespace m4k7 {
 namespace {
@@ -84,16 +85,12 @@ TEST(HeapFailure, DriverListServices) {
 #if !defined(_WIN32)
 // 4120's start block reads the printer's data, here from the POSIX file store.
 TEST(HeapFailure, StartBlock) {
-  const std::string path = ::testing::TempDir() + "m4k7_heap_failure_" + std::to_string(getpid()) + ".ini";
-  std::ofstream(path) << "[Heap]\nTpxUI_CustomECPMode = dword:0\n";
-  setenv("M4K7DB_PRINTER_DATA", path.c_str(), 1);
+  test::PrinterDataFile file("[Heap]\nTpxUI_CustomECPMode = dword:0\n");
   const std::u16string name = test::Utf16("Heap");
   PrinterHandle printer = nullptr;
   ASSERT_EQ(m4k7db_open_printer(reinterpret_cast<const uint16_t *>(name.c_str()), &printer), 0);
   SweepAllocations({"start block: descriptors and the value name", 4120, {{79, 0x800000}}, printer});
   m4k7db_close_printer(printer);
-  unsetenv("M4K7DB_PRINTER_DATA");
-  std::remove(path.c_str());
 }
 #endif
 

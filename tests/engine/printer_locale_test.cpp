@@ -15,6 +15,7 @@
 #include "engine/engine.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
+#include "support/printer_data_file.h"
 #include "test_image.h"
 
 namespace m4k7::test {
@@ -27,26 +28,6 @@ constexpr uint16_t kKey = 0x0077;
 constexpr char16_t kPrinter[] = u"Test Printer";
 
 const uint16_t *Wide(const char16_t *s) { return reinterpret_cast<const uint16_t *>(s); }
-
-// The printer-data store of the POSIX build: a file named by an
-// environment variable, one section per printer.
-class PrinterFile {
-public:
-  explicit PrinterFile(const std::string &text) {
-    path_ = testing::TempDir() + "m4k7_engine_printers_" + std::to_string(::getpid()) + ".ini";
-    std::FILE *f = std::fopen(path_.c_str(), "w");
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-    ::setenv("M4K7DB_PRINTER_DATA", path_.c_str(), 1);
-  }
-  ~PrinterFile() {
-    ::unsetenv("M4K7DB_PRINTER_DATA");
-    std::remove(path_.c_str());
-  }
-
-private:
-  std::string path_;
-};
 
 const char kValues[] = "[Test Printer]\n"
                        "TpxUI_Mode = dword:3\n"
@@ -111,7 +92,7 @@ Outcome WalkFor(const ImageDescriptor &image, uint32_t node, const AccessRequest
 
 class PrinterDataSelect : public ::testing::Test {
 protected:
-  PrinterFile file_{kValues};
+  test::PrinterDataFile file_{kValues};
   PrinterHandle printer_ = platform::OpenPrinter(Wide(kPrinter));
   ~PrinterDataSelect() override { platform::ClosePrinter(printer_); }
 };

@@ -90,32 +90,6 @@ std::vector<std::string> ValueNames() {
   return names;
 }
 
-PrinterDataFile::PrinterDataFile(const std::string &text) {
-  static std::atomic<int> counter{0};
-  const char *dir = std::getenv("TMPDIR");
-  path_ = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/m4k7db_reliability_" +
-          std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".txt";
-  if (const char *old = std::getenv("M4K7DB_PRINTER_DATA")) {
-    hadPrevious_ = true;
-    previous_ = old;
-  }
-  Write(text);
-  ::setenv("M4K7DB_PRINTER_DATA", path_.c_str(), 1);
-}
-
-PrinterDataFile::~PrinterDataFile() {
-  if (hadPrevious_)
-    ::setenv("M4K7DB_PRINTER_DATA", previous_.c_str(), 1);
-  else
-    ::unsetenv("M4K7DB_PRINTER_DATA");
-  std::remove(path_.c_str());
-}
-
-void PrinterDataFile::Write(const std::string &text) const {
-  std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), std::streamsize(text.size()));
-}
-
 std::string SectionWithEveryValue(const std::string &printer, uint32_t others) {
   std::string text = "[" + printer + "]\n";
   for (const std::string &name : ValueNames())

@@ -9,8 +9,11 @@
 
 #include "api/access.h"
 #include "m4k7db.h"
+#include "support/printer_data_file.h"
 
 namespace m4k7::reliability {
+
+using test::PrinterDataFile;
 
 // One answer; `size` is kUnwritten when the call left outSize alone.
 inline constexpr uint32_t kUnwritten = 0xFFFFFFFFu;
@@ -40,22 +43,6 @@ std::vector<DatabaseKey> EveryPublicKey();
 
 // The printer-data value names of root keys 8 and 18, in ASCII.
 std::vector<std::string> ValueNames();
-
-// A printer-data file for the test's lifetime, named by M4K7DB_PRINTER_DATA.
-class PrinterDataFile {
-public:
-  explicit PrinterDataFile(const std::string &text);
-  ~PrinterDataFile();
-  PrinterDataFile(const PrinterDataFile &) = delete;
-  PrinterDataFile &operator=(const PrinterDataFile &) = delete;
-  void Write(const std::string &text) const;
-  const std::string &path() const { return path_; }
-
-private:
-  std::string path_;
-  std::string previous_;
-  bool hadPrevious_ = false;
-};
 
 // A section for `printer` with every value name as a dword: the window
 // value for the silent-mode time, `others` for the rest.
