@@ -14,7 +14,7 @@ using m4k7::DbNode;
 using m4k7::makeWord0;
 using m4k7::makeWord1;
 using m4k7::NodeKind;
-using m4k7::inspect::KeyLabel;
+using m4k7::imageview::KeyLabel;
 
 namespace {
 
@@ -156,7 +156,7 @@ private:
         // 0x80000000 and above keep their bit pattern as int32.
         values.push_back(int32_t(uint32_t(v)));
       }
-      const NodeKind kind = m4k7::inspect::NarrowestIntKind(values.data(), values.size());
+      const NodeKind kind = m4k7::imageview::NarrowestIntKind(values.data(), values.size());
       uint64_t offset = 0;
       if (kind == NodeKind::NK_INT8 || kind == NodeKind::NK_UINT8) {
         std::vector<uint8_t> raw(values.begin(), values.end());
@@ -462,7 +462,7 @@ bool Compile(const ImageBuilder &content, ImageTables *out, std::string *error) 
   ImageTables tables;
   if (!Layout(content, &tables).run(error)) return false;
   std::string problems;
-  if (!m4k7::inspect::ValidateImage(tables.descriptor(), &problems)) {
+  if (!m4k7::imageview::ValidateImage(tables.descriptor(), &problems)) {
     if (error) *error = problems;
     return false;
   }

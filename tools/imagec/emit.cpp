@@ -17,7 +17,7 @@ bool BuildImage(const ImageBuilder &content, ImageTables *out, std::string *erro
 }
 
 std::string CountsLine(const ImageTables &tables) {
-  return m4k7::inspect::StatsLine(m4k7::inspect::MeasureImage(tables.descriptor()));
+  return m4k7::imageview::StatsLine(m4k7::imageview::MeasureImage(tables.descriptor()));
 }
 
 namespace {

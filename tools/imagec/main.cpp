@@ -58,7 +58,7 @@ int main(int argc, char **argv) {
     return 1;
   }
   const std::string source = imagec::EmitImageSource(tables);
-  const std::string dump = dumpPath.empty() ? std::string() : m4k7::inspect::DumpImage(tables.descriptor());
+  const std::string dump = dumpPath.empty() ? std::string() : m4k7::imageview::DumpImage(tables.descriptor());
   if (!WriteFile(outPath, source) || (!dumpPath.empty() && !WriteFile(dumpPath, dump))) {
     std::fprintf(stderr, "m4k7-imagec: cannot write %s\n", outPath.c_str());
     return 1;

@@ -83,7 +83,7 @@ bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t list, const Access
     if (m4k7::FetchLeaf(image, &request, size, bytes.data(), &size, leaf) != m4k7::kOk) continue;
     if (std::memcmp(bytes.data(), kEscC.data(), 3) != 0) continue;
     *command = std::move(bytes);
-    *source = m4k7::inspect::KeyLabel(kPageSetupKey) + ", entry " + std::to_string(m + 1) + " (node " +
+    *source = m4k7::imageview::KeyLabel(kPageSetupKey) + ", entry " + std::to_string(m + 1) + " (node " +
               std::to_string(g.entryNodes[start + m]) + ")";
     return true;
   }

@@ -4,7 +4,7 @@
 #include "args.h"
 #include "cli.h"
 #include "engine/image.h"
-#include "inspect_glue.h"
+#include "imageview_glue.h"
 #include "json.h"
 #include "request.h"
 

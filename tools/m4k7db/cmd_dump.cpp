@@ -6,7 +6,7 @@
 #include "cli.h"
 #include "dot.h"
 #include "engine/image.h"
-#include "inspect_glue.h"
+#include "imageview_glue.h"
 #include "text.h"
 
 namespace m4k7cli {

@@ -13,7 +13,7 @@ namespace {
 
 const char kHelp[] = R"(Usage: m4k7db COMMAND [ARGS...]
 
-Asks and inspects the M4K7 printer database compiled into this program.
+Asks and examines the M4K7 printer database compiled into this program.
 
 Commands:
   get DB KEY [settings]    ask one key through its public function, decoded

@@ -7,7 +7,7 @@
 
 #include "engine/image.h"
 
-namespace m4k7::inspect {
+namespace m4k7::imageview {
 
 // How a node is reached, which decides the kinds it may have.
 enum class Role : uint8_t {
@@ -60,4 +60,4 @@ template <typename F> void ForEachEdge(const ImageDescriptor &image, uint32_t in
   }
 }
 
-} // namespace m4k7::inspect
+} // namespace m4k7::imageview

@@ -1,4 +1,4 @@
-// Names the inspection tools print: node kinds, computed-value ids, keys.
+// Names the image views print: node kinds, computed-value ids, keys.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 
 #include "engine/image.h"
 
-namespace m4k7::inspect {
+namespace m4k7::imageview {
 
 // "SELECT_PARAM", "INT8", ...; "kind 22" for a kind outside 1-21.
 std::string KindName(uint8_t kind);
@@ -17,4 +17,4 @@ std::string KeyLabel(uint16_t key);
 // "0x1016"
 std::string Hex16(uint16_t value);
 
-} // namespace m4k7::inspect
+} // namespace m4k7::imageview

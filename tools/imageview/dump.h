@@ -10,7 +10,7 @@
 
 #include "engine/image.h"
 
-namespace m4k7::inspect {
+namespace m4k7::imageview {
 
 struct DumpOptions {
   // Only these keys' trees, in this order (no header or tables); empty: the
@@ -20,4 +20,4 @@ struct DumpOptions {
 
 std::string DumpImage(const ImageDescriptor &image, const DumpOptions &options = {});
 
-} // namespace m4k7::inspect
+} // namespace m4k7::imageview

@@ -7,7 +7,7 @@
 #include "describe.h"
 #include "validate.h"
 
-namespace m4k7::inspect {
+namespace m4k7::imageview {
 
 namespace {
 
@@ -472,4 +472,4 @@ std::string DumpImage(const ImageDescriptor &image, const DumpOptions &options) 
   return options.keys.empty() ? d.whole() : d.some(options.keys);
 }
 
-} // namespace m4k7::inspect
+} // namespace m4k7::imageview

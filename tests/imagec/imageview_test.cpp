@@ -1,4 +1,4 @@
-// The inspection library on its own: the checks of tables the compiler
+// The image-view library on its own: the checks of tables the compiler
 // never writes wrongly (so only a corrupted descriptor shows them), and the
 // dump's shape.
 #include <gtest/gtest.h>
@@ -71,15 +71,15 @@ TEST(ImageChecks, CorruptedDescriptorsAreNamed) {
     ImageTables t = SmallImage();
     m4k7::ImageDescriptor d = t.descriptor();
     c.corrupt(d, t);
-    const std::vector<std::string> problems = m4k7::inspect::ImageProblems(d);
+    const std::vector<std::string> problems = m4k7::imageview::ImageProblems(d);
     EXPECT_TRUE(Mentions(problems, c.problem)) << c.what << ":\n" << ::testing::PrintToString(problems);
   }
-  EXPECT_TRUE(m4k7::inspect::ImageProblems(SmallImage().descriptor()).empty());
+  EXPECT_TRUE(m4k7::imageview::ImageProblems(SmallImage().descriptor()).empty());
 }
 
 TEST(ImageChecks, TheCountsOfASmallImage) {
   const ImageTables t = SmallImage();
-  const m4k7::inspect::ImageStats s = m4k7::inspect::MeasureImage(t.descriptor());
+  const m4k7::imageview::ImageStats s = m4k7::imageview::MeasureImage(t.descriptor());
   EXPECT_EQ(s.nodes, t.nodes.size());
   EXPECT_EQ(s.keys, 4u);
   EXPECT_EQ(s.groupedEntries, 1u);
@@ -93,7 +93,7 @@ TEST(ImageChecks, TheCountsOfASmallImage) {
 
 TEST(ImageDump, KeysTreesAndTables) {
   const ImageTables t = SmallImage();
-  const std::string dump = m4k7::inspect::DumpImage(t.descriptor());
+  const std::string dump = m4k7::imageview::DumpImage(t.descriptor());
   const char *const lines[] = {
       "nodes ",
       "key 0x1007 (4103) -> node 1\n  1 SELECT_PARAM on I[4], 3 cases @",
@@ -117,7 +117,7 @@ TEST(ImageDump, KeysTreesAndTables) {
 
 TEST(ImageDump, OnlyTheKeysAsked) {
   const ImageTables t = SmallImage();
-  const std::string dump = m4k7::inspect::DumpImage(t.descriptor(), {{0x0012, 0x0999}});
+  const std::string dump = m4k7::imageview::DumpImage(t.descriptor(), {{0x0012, 0x0999}});
   EXPECT_EQ(dump.find("key 0x1007"), std::string::npos) << dump;
   EXPECT_EQ(dump.find("grouped lists"), std::string::npos) << dump;
   EXPECT_NE(dump.find("key 0x0012 (18) -> node "), std::string::npos) << dump;
@@ -133,7 +133,7 @@ TEST(ImageDump, BrokenReferencesArePrintedNotFollowed) {
              {m4k7::makeWord0(NodeKind::NK_SELECT_PARAM, 77), m4k7::makeWord1(0, 1)}};
   t.keys = {7};
   t.keyNodes = {1};
-  const std::string dump = m4k7::inspect::DumpImage(t.descriptor());
+  const std::string dump = m4k7::imageview::DumpImage(t.descriptor());
   EXPECT_NE(dump.find("1 SEQUENCE, 2 children @1 (shown above)"), std::string::npos) << dump;
   EXPECT_NE(dump.find("77 (not a node)"), std::string::npos) << dump;
 }

@@ -10,7 +10,7 @@
 
 #include "engine/image.h"
 
-namespace m4k7::inspect {
+namespace m4k7::imageview {
 
 // Every problem found, each naming its place: "key 0x1016 (4118): node
 // 2311: guard outside a guarded sequence" (the key is one whose tree reaches
@@ -41,4 +41,4 @@ ImageStats MeasureImage(const ImageDescriptor &image);
 // counts, then the shared nodes and the deepest path.
 std::string StatsLine(const ImageStats &stats);
 
-} // namespace m4k7::inspect
+} // namespace m4k7::imageview

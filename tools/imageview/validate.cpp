@@ -12,7 +12,7 @@
 #include "engine/engine.h"
 #include "graph.h"
 
-namespace m4k7::inspect {
+namespace m4k7::imageview {
 
 NodeKind NarrowestIntKind(const int32_t *values, size_t count) {
   const int32_t *end = values + count;
@@ -706,4 +706,4 @@ std::string StatsLine(const ImageStats &s) {
   return line;
 }
 
-} // namespace m4k7::inspect
+} // namespace m4k7::imageview

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace m4k7::inspect {
+namespace m4k7::imageview {
 
 std::string KindName(uint8_t kind) {
   static const char *const kNames[] = {
@@ -39,4 +39,4 @@ std::string Hex16(uint16_t value) {
 
 std::string KeyLabel(uint16_t key) { return "key " + Hex16(key) + " (" + std::to_string(key) + ")"; }
 
-} // namespace m4k7::inspect
+} // namespace m4k7::imageview

@@ -1,4 +1,4 @@
-// The inspection library as the tool uses it: the readable dump and the
+// The image-view library as the tool uses it: the readable dump and the
 // image validation the compiler also runs.
 #pragma once
 
