@@ -5,6 +5,13 @@ namespace m4k7::detail {
 
 namespace {
 
+// The chosen case's target decides, even when it has no answer for the key.
+AccessStatus WalkCaseTarget(const Walk &walk, const DbNode &chosen, uint32_t depth) {
+  const uint32_t target = operandOf(chosen);
+  if (target >= walk.image.nodeCount) return kFailed;
+  return WalkIndex(walk, target, depth + 1);
+}
+
 // The selector P: a parameter index, the value-name selector or the locale
 // source, by kind.
 constexpr uint16_t parameterOf(uint32_t word1) { return fieldOf(word1); }
@@ -137,10 +144,7 @@ AccessStatus WalkIntegerSelect(const Walk &walk, uint32_t word0, uint32_t word1,
     default: return kFailed;
     }
     if (!match) continue;
-    const uint32_t target = operandOf(entry);
-    if (target >= image.nodeCount) return kFailed;
-    // The chosen target decides, even when it has no answer for the key.
-    return WalkIndex(walk, target, depth + 1);
+    return WalkCaseTarget(walk, entry, depth);
   }
   return kNotFound;
 }
@@ -182,9 +186,7 @@ AccessStatus WalkStringSelect(const Walk &walk, uint32_t word0, uint32_t word1, 
     default: return kFailed;
     }
     if (!match) continue;
-    const uint32_t target = operandOf(entry);
-    if (target >= image.nodeCount) return kFailed;
-    return WalkIndex(walk, target, depth + 1);
+    return WalkCaseTarget(walk, entry, depth);
   }
   return kNotFound;
 }

@@ -298,14 +298,7 @@ TEST(LanguageMonitorKeys, MissingParameters) {
 }
 
 TEST(LanguageMonitorKeys, NarrowestKinds) {
-  struct Row {
-    uint32_t key;
-    IntSlots ints;
-    StringSlots strings;
-    NodeKind kind;
-    uint16_t count;
-  };
-  const Row kRows[] = {
+  const ShapeCase kRows[] = {
       {0x2001, {{1, 0xC0000}}, {{1, "BK,VC"}}, NodeKind::NK_INT16, 5},
       {0x2001, {{1, 0}}, {{1, "BK,VC"}}, NodeKind::NK_INT8, 1},
       {0x2002, {{5, 1}, {6, 0x1601}}, {{1, "VC,VL"}}, NodeKind::NK_INT8, 3},
@@ -318,11 +311,7 @@ TEST(LanguageMonitorKeys, NarrowestKinds) {
       {0x202B, {}, {}, NodeKind::NK_WIDE, 12},
       {0x200F, {}, {{1, "NO"}}, NodeKind::NK_INT8, 1},
   };
-  for (const Row &r : kRows) {
-    LeafShape s = ShapeOf(kLM, r.key, r.ints, r.strings);
-    EXPECT_EQ(s.kind, r.kind) << Describe(r.key, r.ints, r.strings);
-    EXPECT_EQ(s.count, r.count) << Describe(r.key, r.ints, r.strings);
-  }
+  for (const ShapeCase &c : kRows) ExpectShape(kLM, c);
 }
 
 } // namespace

@@ -136,4 +136,19 @@ inline LeafShape ShapeOf(Database db, uint32_t key, const IntSlots &ints, const 
   return {kindOf(d.word0), countOf(d.word1)};
 }
 
+// A leaf's expected kind and count for one request.
+struct ShapeCase {
+  uint32_t key;
+  IntSlots ints;
+  StringSlots strings;
+  NodeKind kind;
+  uint16_t count;
+};
+
+inline void ExpectShape(Database db, const ShapeCase &c) {
+  LeafShape s = ShapeOf(db, c.key, c.ints, c.strings);
+  EXPECT_EQ(s.kind, c.kind) << Describe(c.key, c.ints, c.strings);
+  EXPECT_EQ(s.count, c.count) << Describe(c.key, c.ints, c.strings);
+}
+
 } // namespace m4k7::test

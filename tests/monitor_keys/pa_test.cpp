@@ -151,25 +151,15 @@ TEST(PAKeys, MissingParameters) {
 }
 
 TEST(PAKeys, NarrowestKinds) {
-  struct Row {
-    uint32_t key;
-    IntSlots ints;
-    NodeKind kind;
-    uint16_t count;
+  const ShapeCase kRows[] = {
+      {0x4001, {}, {}, NodeKind::NK_INT16, 12},
+      {0x4003, {{0, 1}}, {}, NodeKind::NK_INT16, 22},
+      {0x4004, {{0, 1}, {1, 1}}, {}, NodeKind::NK_INT16, 3},
+      {0x4006, {{0, 1}, {1, 1}, {2, 4}}, {}, NodeKind::NK_INT8, 2},
+      {0x4007, {{0, 4}, {1, 1}, {2, 4}}, {}, NodeKind::NK_INT8, 2},
+      {0x4008, {}, {}, NodeKind::NK_INT16, 1},
   };
-  const Row kRows[] = {
-      {0x4001, {}, NodeKind::NK_INT16, 12},
-      {0x4003, {{0, 1}}, NodeKind::NK_INT16, 22},
-      {0x4004, {{0, 1}, {1, 1}}, NodeKind::NK_INT16, 3},
-      {0x4006, {{0, 1}, {1, 1}, {2, 4}}, NodeKind::NK_INT8, 2},
-      {0x4007, {{0, 4}, {1, 1}, {2, 4}}, NodeKind::NK_INT8, 2},
-      {0x4008, {}, NodeKind::NK_INT16, 1},
-  };
-  for (const Row &r : kRows) {
-    LeafShape s = ShapeOf(kPA, r.key, r.ints, {});
-    EXPECT_EQ(s.kind, r.kind) << Describe(r.key, r.ints, {});
-    EXPECT_EQ(s.count, r.count) << Describe(r.key, r.ints, {});
-  }
+  for (const ShapeCase &c : kRows) ExpectShape(kPA, c);
 }
 
 } // namespace

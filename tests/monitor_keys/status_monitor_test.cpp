@@ -552,14 +552,7 @@ TEST(StatusMonitorKeys, MissingParameters) {
 }
 
 TEST(StatusMonitorKeys, NarrowestKinds) {
-  struct Row {
-    uint32_t key;
-    IntSlots ints;
-    StringSlots strings;
-    NodeKind kind;
-    uint16_t count;
-  };
-  const Row kRows[] = {
+  const ShapeCase kRows[] = {
       {0x6001, {{5, 3}}, {}, NodeKind::NK_INT16, 6},
       {0x6001, {{5, 30}}, {}, NodeKind::NK_INT16, 10},
       {0x6001, {{5, -1}}, {}, NodeKind::NK_INT16, 3},
@@ -573,11 +566,7 @@ TEST(StatusMonitorKeys, NarrowestKinds) {
       {0x6012, {{12, 1}}, {}, NodeKind::NK_INT8, 2},
       {0x6019, {{16, 512}}, {}, NodeKind::NK_INT16, 1},
   };
-  for (const Row &r : kRows) {
-    LeafShape s = ShapeOf(kSM, r.key, r.ints, r.strings);
-    EXPECT_EQ(s.kind, r.kind) << Describe(r.key, r.ints, r.strings);
-    EXPECT_EQ(s.count, r.count) << Describe(r.key, r.ints, r.strings);
-  }
+  for (const ShapeCase &c : kRows) ExpectShape(kSM, c);
 }
 
 } // namespace
