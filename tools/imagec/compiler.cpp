@@ -376,15 +376,17 @@ private:
   }
 
   // Each distinct section record is stored once, numbered in first-use
-  // order; rows hold the numbers.
+  // order; rows hold the numbers. Records are keyed by their bytes as a
+  // string: ordering vectors of bytes makes GCC 12 at -O3 warn falsely
+  // (-Wstringop-overread in its inlined memcmp).
   bool placePrintModes() {
-    std::map<std::vector<uint8_t>, uint16_t> records[4];
+    std::map<std::string, uint16_t> records[4];
     std::vector<uint8_t> *tables[4] = {&t_.section1, &t_.section2, &t_.section3, &t_.section4};
     for (size_t r = 0; r < b_.printModeRows().size(); ++r) {
       const PrintModeRowSource &src = b_.printModeRows()[r];
       m4k7::PrintModeRow row{};
       std::copy(src.match.begin(), src.match.end(), row.match);
-      const std::vector<uint8_t> sections[4] = {
+      const std::string sections[4] = {
           {src.section1.begin(), src.section1.end()},
           {src.section2.begin(), src.section2.end()},
           {src.section3.begin(), src.section3.end()},

@@ -59,7 +59,8 @@ std::string HexBytes(const uint8_t *p, uint32_t n) {
   for (uint32_t i = 0; i < n; ++i) {
     char h[4];
     std::snprintf(h, sizeof h, "%02X", unsigned(p[i]));
-    s += (i ? " " : "") + std::string(h);
+    if (i) s += ' ';
+    s += h;
   }
   return s;
 }
@@ -162,7 +163,8 @@ private:
                 std::to_string(start) + ":");
     std::string row;
     for (uint32_t i = 0; i < count; ++i) {
-      row += (row.empty() ? "" : " ") + std::to_string(uint64_t(start) + i);
+      if (!row.empty()) row += ' ';
+      row += std::to_string(uint64_t(start) + i);
       if (row.size() > 90 || i + 1 == count) {
         line(2, row);
         row.clear();
@@ -375,7 +377,8 @@ private:
       case NodeKind::NK_UINT16: v = img_.shortPool[offset + i]; break;
       default: v = img_.intPool[offset + i]; break;
       }
-      values += (i ? ", " : "") + std::to_string(v);
+      if (i) values += ", ";
+      values += std::to_string(v);
     }
     line(indent, text + ": " + values + "]");
   }
@@ -420,11 +423,11 @@ private:
       std::string row;
       for (uint32_t m = 0; m < t.itemCounts[i]; ++m) {
         const int64_t p = start + m;
+        if (!row.empty()) row += ' ';
         if (p >= 0 && p < int64_t(t.itemPoolCount) && t.itemIds && t.itemValues)
-          row +=
-              (row.empty() ? "" : " ") + std::to_string(t.itemIds[p]) + "=" + std::to_string(t.itemValues[p]);
+          row += std::to_string(t.itemIds[p]) + "=" + std::to_string(t.itemValues[p]);
         else
-          row += (row.empty() ? "" : " ") + std::string("(outside)");
+          row += "(outside)";
         if (row.size() > 90 || m + 1 == t.itemCounts[i]) {
           line(2, row);
           row.clear();

@@ -184,7 +184,10 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
       j.set("offered", offered);
       j.set("values", Json::arrayOf(ids));
       line += offered ? "offered (" : "NOT OFFERED; the list has (";
-      for (size_t i = 0; i < ids.size(); ++i) line += (i ? " " : "") + std::to_string(ids[i]);
+      for (size_t i = 0; i < ids.size(); ++i) {
+        if (i) line += ' ';
+        line += std::to_string(ids[i]);
+      }
       line += ")";
     }
     if (!json) out << line << '\n';
