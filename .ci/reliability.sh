@@ -8,15 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-need=()
-for pkg in cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev valgrind; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+# The sanitizer builds run the whole suite, so they need what the normal
+# build needs, and clang and valgrind besides.
+scripts/setup build reliability
 
 # Any finding stops the run: no recovery, leaks are errors, and a report
 # names its stack.
