@@ -48,6 +48,7 @@ TEST(PageLayout, PageFormatCommand) {
   const Case kCases[] = {
       {14800, 21000, 5, "1B 28 70 08 00 01 F1 00 00 01 4E 00 00"}, // L 497, W 334
       {14800, 21000, 0, "1B 28 70 08 00 01 D9 00 00 01 4E 00 00"}, // margins cost 1000
+      {14800, 21000, 6, "1B 28 70 08 00 01 D9 00 00 01 4E 00 00"}, // only mode 5 is full length
       {14800, 25400, 5, "1B 28 70 08 00 02 58 00 00 01 4E 00 00"}, // exact: 600, not rounded up
       {29700, 21000, 5, "1B 28 70 08 00 01 F1 00 00 01 E0 00 00"}, // 686 capped at 480
       {0, 21000, 5, "1B 28 70 08 00 01 F1 00 00 01 E0 00 00"},     // wraps, then the cap
@@ -81,7 +82,9 @@ TEST(PageLayout, ThroughTheDriver) {
     int32_t length, marginMode;
     int32_t want;
   };
-  for (const Case &c : {Case{21000, 5, 497}, Case{21000, 0, 473}, Case{25400, 5, 600}, Case{0, 0, 1009}}) {
+  // Only margin mode 5 drops the margins; modes above it keep them as 0 does.
+  for (const Case &c : {Case{21000, 5, 497}, Case{21000, 0, 473}, Case{21000, 6, 473}, Case{25400, 5, 600},
+                        Case{0, 0, 1009}}) {
     r.set(97, c.length).set(52, c.marginMode);
     Answer length = Ask(Database::Driver, 4147, r);
     ASSERT_EQ(length.status, 0);
@@ -103,6 +106,8 @@ TEST(PageLayout, PrintableAreas) {
       {4100, 100, 500, 0, {340, -580, 300, -500}},
       {4146, 30000, 40000, 0, {340, 29320, 300, 39000}}, // no cap
       {4146, 14800, 21000, 5, {340, 14120, 0, 21000}},
+      {4100, 14800, 21000, 6, {340, 14120, 300, 20000}}, // only mode 5 is full length
+      {4146, 14800, 21000, 6, {340, 14120, 300, 20000}},
   };
   for (const Case &c : kCases) {
     Request r = Request::Standard(Database::Driver).set(28, 256).set(52, c.marginMode);
@@ -110,7 +115,8 @@ TEST(PageLayout, PrintableAreas) {
     r.set(capped ? 29 : 25, c.width).set(capped ? 30 : 26, c.length);
     Answer a = Ask(Database::Driver, c.key, r);
     ASSERT_EQ(a.status, 0) << c.key;
-    EXPECT_EQ(a.ints(), c.want) << "key " << c.key << " " << c.width << " x " << c.length;
+    EXPECT_EQ(a.ints(), c.want) << "key " << c.key << " " << c.width << " x " << c.length
+                                << ", I[52]=" << c.marginMode;
   }
   // Key 4100 is computed for the user-defined size only.
   Request a4 = Request::Standard(Database::Driver).set(28, 9);

@@ -206,6 +206,54 @@ TEST(ItemLists, MarkPairs) {
   }
 }
 
+// The mark is the last stage: for 4118 (strict) a mark key without an
+// answer fails a list whose ids and per-item keys all answered, where 4108
+// (loose) gives the same list unmarked.
+TEST(ItemLists, StrictMarkAfterThePerItemStage) {
+  enum class Mark { Pair, NoLeaf, NoKey };
+  struct Case {
+    const char *what;
+    uint16_t key;
+    Mark mark;
+    AccessStatus want;
+    int32_t mark2; // mark of item 2 on success
+  };
+  const Case kCases[] = {
+      {"strict: a pair", 4118, Mark::Pair, 0, 7},
+      {"strict: no leaf for the request", 4118, Mark::NoLeaf, 1, 0},
+      {"strict: no mark key", 4118, Mark::NoKey, 3, 0},
+      {"loose: a pair", 4108, Mark::Pair, 0, 7},
+      {"loose: no leaf for the request", 4108, Mark::NoLeaf, 0, 0},
+      {"loose: no mark key", 4108, Mark::NoKey, 0, 0},
+  };
+  for (const Case &c : kCases) {
+    const bool strict = c.key == 4118;
+    const uint16_t attr2Key = strict ? 20487 : 20492;
+    const uint16_t otherKey = strict ? 20486 : 20491; // attr1 of 4118, attr3 of 4108
+    const uint16_t markKey = strict ? 20485 : 20483;
+    auto img = Build([&](ImageBuilder &b) {
+      b.key(c.key, b.ints(c.key, {1, 2}));
+      b.key(attr2Key, b.ints(attr2Key, {40}));
+      b.key(otherKey, b.ints(otherKey, {50}));
+      if (!strict) b.itemList(4, {{1, 101}, {2, 102}});
+      if (c.mark == Mark::NoKey) return;
+      auto pair = b.ints(markKey, {2, 7});
+      b.key(markKey, c.mark == Mark::NoLeaf ? b.select(3, {is(1, pair)}) : pair);
+    });
+    Ints r(106);
+    Call call = Dispatch(img->image, c.key, r.request, 40);
+    EXPECT_EQ(call.status, c.want) << c.what;
+    if (c.want != 0) {
+      EXPECT_EQ(call.size, kNoSize) << c.what;
+      continue;
+    }
+    const std::vector<ListItem> items = Items(call);
+    EXPECT_EQ(items[1].attr2, 40) << c.what; // the per-item stage ran
+    EXPECT_EQ(items[0].mark, 0) << c.what;
+    EXPECT_EQ(items[1].mark, c.mark2) << c.what;
+  }
+}
+
 // Key 4113's availability flags walk key 4112's list alongside its own.
 TEST(ItemLists, AvailabilityFlags) {
   struct Case {

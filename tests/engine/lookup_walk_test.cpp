@@ -187,6 +187,43 @@ TEST(WalkCorruption, ListsAreCheckedAsTheyAreReached) {
   EXPECT_EQ(WalkNode(noNodes, 1, nullptr, seq.word0, seq.word1, &d), kFailed);
 }
 
+// A descriptor may claim fewer nodes than the memory behind it holds; what
+// lies past nodeCount is not the image, even a leaf that would answer.
+TEST(WalkCorruption, NodesPastTheCountAreNotWalked) {
+  TestImage img;
+  const uint32_t other = 1, hidden = 2; // laid out just below
+  img.add(Default(hidden));
+  ASSERT_EQ(img.answer(2, 20), other);
+  ASSERT_EQ(img.answer(1, 10), hidden);
+  const ImageDescriptor whole = img.view();
+  ImageDescriptor shortened = whole;
+  shortened.nodeCount = hidden; // the leaf for key 1 is now one past the end
+  const int32_t slot0 = 0;
+  const AccessRequest request = RequestOf(&slot0, 1);
+  struct Case {
+    const char *what;
+    DbNode node;
+  };
+  const Case cases[] = {
+      {"sequence", List(NodeKind::NK_SEQUENCE, other, 0, 2)},
+      {"guard", List(NodeKind::NK_GUARD, other, 0, 2)},
+      {"case", List(NodeKind::NK_CASE, other, 0, 2)},
+      {"default", List(NodeKind::NK_DEFAULT, other, 0, 2)},
+      {"guarded sequence", List(NodeKind::NK_GUARDED_SEQUENCE, other, 0, 2)},
+      {"integer select's target", List(NodeKind::NK_SELECT_PARAM, 0, 0, 1)},
+      {"string select's target", List(NodeKind::NK_SELECT_STRING, 0, 0, 1)},
+  };
+  for (const Case &c : cases) {
+    LeafDescriptor d{};
+    // The whole image answers, so only the count can make the walk fail.
+    ASSERT_EQ(WalkNode(whole, 1, &request, c.node.word0, c.node.word1, &d), kOk) << c.what;
+    EXPECT_EQ(d.word0, img.nodes[hidden].word0) << c.what;
+    d = kUntouched;
+    EXPECT_EQ(WalkNode(shortened, 1, &request, c.node.word0, c.node.word1, &d), kFailed) << c.what;
+    EXPECT_TRUE(Untouched(d)) << c.what;
+  }
+}
+
 TEST(WalkCorruption, CyclesFailInsteadOfOverflowingTheStack) {
   TestImage img;
   // 0: a sequence over itself; 1-2: two selects pointing at each other

@@ -81,6 +81,27 @@ TEST(SelectParam, FirstMatchingEntryWins) {
     EXPECT_EQ(WalkWithInts(image, c.node, {0, c.value}), c.want) << "node " << c.node << " I[1]=" << c.value;
 }
 
+// Bounds and values are signed: a range across zero holds the small
+// negatives, which an unsigned comparison would put above the upper bound.
+TEST(SelectParam, RangeAcrossZero) {
+  TestImage img;
+  const uint32_t inside = img.answer(kKey, 1), outside = img.answer(kKey, 0);
+  const uint32_t pair = img.bounds(-10, 10);
+  const uint32_t select =
+      img.add(List(NodeKind::NK_SELECT_PARAM, img.list({Range(pair, inside), Default(outside)}), 1, 2));
+  const ImageDescriptor image = img.view();
+  struct Case {
+    int32_t value; // I[1]
+    bool in;
+  };
+  const Case cases[] = {
+      {INT32_MIN, false}, {-20, false}, {-11, false}, {-10, true}, {-3, true},         {-1, true},
+      {0, true},          {10, true},   {11, false},  {20, false}, {INT32_MAX, false},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(WalkWithInts(image, select, {0, c.value}), Answer(c.in ? 1 : 0)) << "I[1]=" << c.value;
+}
+
 TEST(SelectParam, MissingParameterOrBrokenEntries) {
   TestImage img;
   const uint32_t t = img.answer(kKey, 1);
