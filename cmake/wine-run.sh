@@ -1,14 +1,16 @@
 #!/bin/sh
 # Runs a program of the Windows cross build under Wine:
-#   wine-run.sh PREFIX PROGRAM.exe [ARGS...]
-# PREFIX is a 32-bit Wine prefix, created on first use; M4K7DB_WINEPREFIX,
-# when set, names another one (CI puts it in a temporary folder). Tests run
-# in parallel, so creation is done once under a lock. Headless: no display,
+#   wine-run.sh ARCH PREFIX PROGRAM.exe [ARGS...]
+# PREFIX is a Wine prefix of ARCH (win32 or win64), created on first use;
+# M4K7DB_WINEPREFIX, when set, names a folder for the prefixes instead, one
+# per ARCH (CI puts it in a temporary folder). Tests run in parallel, so
+# creation is done once under a lock. Headless: no display,
 # no debugger on a crash, no .NET or HTML engine prompts.
 set -e
-prefix=${M4K7DB_WINEPREFIX:-$1}
-shift
-export WINEARCH=win32
+export WINEARCH="$1"
+prefix=$2
+if [ -n "${M4K7DB_WINEPREFIX:-}" ]; then prefix="$M4K7DB_WINEPREFIX/$1"; fi
+shift 2
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"

@@ -60,26 +60,42 @@ extern "C" {
  * one from m4k7db_open_printer. NULL means no printer. */
 typedef void *PrinterHandle;
 
+/* The request's context and counts: 32-bit values, each stored in a machine
+ * word on 64-bit Windows, whose spooler components pass the record as seven
+ * pointer-sized fields. */
+#if defined(_WIN64)
+typedef uint64_t AccessWord;
+#else
+typedef uint32_t AccessWord;
+#endif
+
 /* The request every access function takes. The caller owns it and
  * everything it references; the module only reads it and keeps nothing of
  * it after the call. I[n] below means intParams[n], S[n] stringParams[n]. */
 typedef struct AccessRequest {
   PrinterHandle printerHandle;     /* printer whose stored data may be read; never closed by the module */
-  uint32_t context;                /* never interpreted; carried into derived requests */
-  uint32_t stringParamCount;       /* entries in stringParams */
+  AccessWord context;              /* never interpreted; carried into derived requests */
+  AccessWord stringParamCount;     /* entries in stringParams */
   const char *const *stringParams; /* zero-terminated 8-bit strings; an absent entry reads as "" */
-  uint32_t intParamCount;          /* entries in intParams */
+  AccessWord intParamCount;        /* entries in intParams */
   const int32_t *intParams;        /* the integer parameters */
   const uint16_t *printerName;     /* UTF-16LE, zero-terminated; opened only when printerHandle is NULL */
 } AccessRequest;
 
-#if defined(_WIN32) && !defined(_WIN64) &&                                                                   \
-    (defined(__cplusplus) || (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L))
+/* On Windows the record is seven pointer-sized fields: 28 bytes in the 32-bit
+ * DLL, 56 bytes in the 64-bit one, as the spooler's components lay it out. */
+#if defined(_WIN32) && (defined(__cplusplus) || (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L))
 #ifdef __cplusplus
-static_assert(sizeof(AccessRequest) == 28, "AccessRequest is seven 32-bit words");
+#define M4K7DB_STATIC_ASSERT static_assert
 #else
-_Static_assert(sizeof(AccessRequest) == 28, "AccessRequest is seven 32-bit words");
+#define M4K7DB_STATIC_ASSERT _Static_assert
 #endif
+#if defined(_WIN64)
+M4K7DB_STATIC_ASSERT(sizeof(AccessRequest) == 56, "AccessRequest is seven 64-bit words");
+#else
+M4K7DB_STATIC_ASSERT(sizeof(AccessRequest) == 28, "AccessRequest is seven 32-bit words");
+#endif
+#undef M4K7DB_STATIC_ASSERT
 #endif
 
 /* The signed status of every call. Negative values are errors; positive

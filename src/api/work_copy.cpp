@@ -37,9 +37,9 @@ Layout LayoutOf(const TemplateShape &shape) {
 
 // How many leading entries a source really provides: an array that is
 // absent holds none, whatever its count says.
-uint32_t Provided(const void *array, uint32_t count, uint32_t room) {
+uint32_t Provided(const void *array, AccessWord count, uint32_t room) {
   if (array == nullptr) return 0;
-  return count < room ? count : room;
+  return count < room ? uint32_t(count) : room;
 }
 
 } // namespace

@@ -134,7 +134,7 @@ AccessStatus FillAttr1(const ImageDescriptor &image, uint16_t listId, ListItem *
 AccessStatus FillPerItem(const ImageDescriptor &image, const ListConfig &config, const AccessRequest *request,
                          ListItem *items, uint32_t count) {
   if (request == nullptr) return kFailed;
-  const uint32_t ints = request->intParams ? request->intParamCount : 0;
+  const AccessWord ints = request->intParams ? request->intParamCount : 0;
   if (ints <= config.slot) return kMissingInt;
   WorkCopy copy(RequestTemplate::Driver, request);
   if (!copy) return kFailed;

@@ -25,7 +25,7 @@ AccessStatus AnswerPrintMode(const ImageDescriptor &image, uint32_t key, const A
   if (t.modeRows == nullptr || !sections[0] || !sections[1] || !sections[2] || !sections[3] ||
       request == nullptr)
     return kFailed;
-  const uint32_t ints = request->intParams ? request->intParamCount : 0;
+  const AccessWord ints = request->intParams ? request->intParamCount : 0;
   if (ints < kSlotsNeeded) return kMissingInt;
   if (bufferSize < kPrintModeRecordSize || buffer == nullptr) {
     *outSize = kPrintModeRecordSize;

@@ -1,10 +1,11 @@
 # Checks the DLL's export and import tables with objdump -p:
-#   cmake -DOBJDUMP=... -DDLL=m4k7db.dll -P check_exports.cmake
+#   cmake -DOBJDUMP=... -DDLL=m4k7db.dll [-DPROCESSOR=AMD64] -P check_exports.cmake
 # Exactly the six access functions, undecorated; imports only from the
 # system's KERNEL32, msvcrt and WINSPOOL.DRV (no run-time DLLs to ship), and
-# from those only functions that Windows 2000 has, so that the DLL loads on
-# every system the driver package supports. A function missing there makes
-# the loader refuse the whole DLL.
+# from those only functions that the oldest supported Windows has (2000 for
+# the 32-bit DLL, XP x64 / Server 2003 for the 64-bit one), so that the DLL
+# loads on every system the driver package supports. A function missing
+# there makes the loader refuse the whole DLL.
 cmake_policy(SET CMP0057 NEW) # if(IN_LIST)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -38,6 +39,14 @@ set(allowed_MSVCRT.DLL
     fprintf fputc fputs free fwrite localeconv malloc memcmp memcpy memmove memset printf realloc
     setlocale sprintf strchr strcmp strerror strlen strncmp vfprintf wcslen)
 set(allowed_WINSPOOL.DRV ClosePrinter GetPrinterDataW OpenPrinterW)
+set(oldest "Windows 2000")
+if(PROCESSOR STREQUAL "AMD64")
+  # The 64-bit run-time's start-up code reads the code page, the multibyte
+  # length and the standard streams through functions, which the msvcrt of
+  # XP x64 and Server 2003 exports.
+  list(APPEND allowed_MSVCRT.DLL ___lc_codepage_func ___mb_cur_max_func __iob_func)
+  set(oldest "Windows XP x64 / Server 2003")
+endif()
 
 # Import blocks read "\tDLL Name: X" followed by "\t<vma>\t  <hint>  <name>"
 # lines up to a blank line.
@@ -56,7 +65,7 @@ foreach(block ${blocks})
     string(REGEX REPLACE "^\n[ \t]+[0-9a-f]+[ \t]+[0-9]+[ \t]+" "" function "${entry}")
     string(STRIP "${function}" function)
     if(NOT function IN_LIST allowed_${upper})
-      message(FATAL_ERROR "${DLL} imports ${function} from ${dll}, which is not known to exist on Windows 2000")
+      message(FATAL_ERROR "${DLL} imports ${function} from ${dll}, which is not known to exist on ${oldest}")
     endif()
     math(EXPR count "${count} + 1")
   endforeach()
