@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "api/access.h"
 #include "computed/values.h"
+#include "engine/engine.h"
 #include "platform/platform.h"
 
 namespace m4k7::computed {
@@ -60,40 +60,13 @@ bool InSilentWindow(uint32_t window, uint32_t now) {
   return now >= start || now <= end;
 }
 
-// Reads the window from the printer: the value's name comes from root key 8
-// asked with a request of the caller's printer, the way any component would
-// ask it. False on any failure, which keeps silent mode off.
+// Reads the window from the printer, through the same value-name read as
+// the printer-data select. False on any failure, which keeps silent mode
+// off: among them a value name made by code, which could be this block
+// asking for itself.
 bool ReadSilentWindow(const ImageDescriptor &image, const AccessRequest *request, uint32_t *window) {
-  const int32_t valueNumber = kSilentModeTimeValue;
-  AccessRequest derived{};
-  derived.printerHandle = request ? request->printerHandle : nullptr;
-  derived.context = request ? request->context : 0;
-  derived.intParamCount = 1;
-  derived.intParams = &valueNumber;
-
-  uint32_t nameSize = 0;
-  if (AccessDatabase(image, Database::Root, kValueNameKey, &derived, 0, nullptr, &nameSize) !=
-          kBufferTooSmall ||
-      nameSize == 0)
-    return false;
-  platform::ScratchBlock name(nameSize);
-  if (!name) return false;
-  std::memset(name.get(), 0, nameSize);
-  uint32_t fetched = 0;
-  if (AccessDatabase(image, Database::Root, kValueNameKey, &derived, nameSize, name.get(), &fetched) != kOk)
-    return false;
-  // The spooler reads the name up to its zero character; one the buffer
-  // does not hold would send it past the block.
-  const uint16_t *units = name.as<uint16_t>();
-  const uint32_t unitCount = nameSize / 2;
-  bool terminated = false;
-  for (uint32_t i = 0; i < unitCount && !terminated; ++i) terminated = units[i] == 0;
-  if (!terminated) return false;
-
-  uint32_t value = 0;
-  if (platform::ReadPrinterData(derived.printerHandle, units, &value) != 0) return false;
-  *window = value;
-  return true;
+  if (request == nullptr) return false;
+  return ReadNamedPrinterValue(image, request->printerHandle, kSilentModeTimeValue, window) == kOk;
 }
 
 } // namespace

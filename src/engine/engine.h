@@ -49,6 +49,14 @@ AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *reques
 AccessStatus ReadPrinterDword(const ImageDescriptor &image, PrinterHandle printer,
                               const LeafDescriptor &descriptor, uint32_t *result);
 
+// The printer-data value that value number `number` names, as the
+// printer-data select reads it: the name is key 8's NK_WIDE answer for
+// I[0] = number, asked without a printer. 0 read; 1 the printer has no such
+// value; 3 no key 8; -1 no name, a name that is not NK_WIDE, or exhausted
+// memory; -4 no printer.
+AccessStatus ReadNamedPrinterValue(const ImageDescriptor &image, PrinterHandle printer, int32_t number,
+                                   uint32_t *value);
+
 // The user's locale country code (international dialling code): 0, or -1
 // when the source is not 0x500F or the locale cannot be read.
 AccessStatus ReadLocaleCountry(uint32_t source, int32_t *result);

@@ -32,29 +32,37 @@ AccessStatus FindValueNameTree(const ImageDescriptor &image, uint32_t *index) {
   return kOk;
 }
 
-// The printer-data value a printer-data select compares: its name comes
-// from key 8's tree walked with I[0] = P on a work copy without a printer,
-// so the name never depends on the caller's parameters. `first` is moved to
-// the list's last entry when the value cannot be read and that entry is the
-// default that covers it.
-AccessStatus ReadSelectedPrinterValue(const Walk &walk, uint32_t nameTree, uint16_t selector, uint32_t start,
-                                      uint32_t count, uint32_t depth, uint32_t *value, uint32_t *first) {
-  const ImageDescriptor &image = walk.image;
+// Walks key 8's tree from `nameTree` with I[0] = `number` on a work copy
+// without a printer, so that the name never depends on the caller's
+// parameters, and reads the printer's value of that name. The name must be
+// an NK_WIDE leaf: one made by code could ask for the very value it names.
+// `steps` and `depth` continue the walk that asks, so that a key-8 tree
+// reaching a printer-data select again cannot recurse without end.
+AccessStatus ReadValueOfName(const ImageDescriptor &image, PrinterHandle printer, uint32_t nameTree,
+                             int32_t number, uint32_t *steps, uint32_t depth, uint32_t *value) {
   LeafDescriptor nameLeaf{};
   AccessStatus status;
   {
     WorkCopy copy(RequestTemplate::Root, nullptr);
     if (!copy) return kFailed;
-    copy.ints()[0] = selector;
-    const Walk nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, walk.steps};
-    // The nested walk continues the depth count, so that a key-8 tree that
-    // reaches a printer-data select again cannot recurse without end.
-    status = WalkIndex(nameWalk, nameTree, depth + 1);
+    copy.ints()[0] = number;
+    const Walk nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, steps};
+    status = WalkIndex(nameWalk, nameTree, depth);
   }
   if (status != kOk) return kFailed;
-  if (walk.request == nullptr || walk.request->printerHandle == nullptr) return kNoPrinter;
+  if (printer == nullptr) return kNoPrinter;
+  return ReadPrinterDword(image, printer, nameLeaf, value);
+}
 
-  status = ReadPrinterDword(image, walk.request->printerHandle, nameLeaf, value);
+// The printer-data value a printer-data select compares. `first` is moved
+// to the list's last entry when the value cannot be read and that entry is
+// the default that covers it.
+AccessStatus ReadSelectedPrinterValue(const Walk &walk, uint32_t nameTree, uint16_t selector, uint32_t start,
+                                      uint32_t count, uint32_t depth, uint32_t *value, uint32_t *first) {
+  const ImageDescriptor &image = walk.image;
+  PrinterHandle printer = walk.request != nullptr ? walk.request->printerHandle : nullptr;
+  const AccessStatus status =
+      ReadValueOfName(image, printer, nameTree, selector, walk.steps, depth + 1, value);
   if (status == kOk) return kOk;
   if (status != kNotFound) return status;
   if (count == 0) return kNotFound;
@@ -192,3 +200,16 @@ AccessStatus WalkStringSelect(const Walk &walk, uint32_t word0, uint32_t word1, 
 }
 
 } // namespace m4k7::detail
+
+namespace m4k7 {
+
+AccessStatus ReadNamedPrinterValue(const ImageDescriptor &image, PrinterHandle printer, int32_t number,
+                                   uint32_t *value) {
+  uint32_t nameTree = 0;
+  const AccessStatus status = detail::FindValueNameTree(image, &nameTree);
+  if (status != kOk) return status;
+  uint32_t steps = 0;
+  return detail::ReadValueOfName(image, printer, nameTree, number, &steps, 0, value);
+}
+
+} // namespace m4k7
