@@ -1,5 +1,5 @@
-// The test hooks' state. Only builds with M4K7DB_TEST_HOOKS have any: the
-// shared library gets the same functions as no-ops and keeps nothing.
+// The test hooks' state, compiled only into m4k7db_test_hooks, which tests
+// link instead of the shipped heap and clock: nothing that ships has it.
 //
 // Every counter is atomic because the concurrency tests run the exported
 // functions from several threads against one heap. An armed failure is an
@@ -7,14 +7,10 @@
 // threads interleave.
 #include "platform/test_hooks.h"
 
-#if defined(M4K7DB_TEST_HOOKS)
 #include <atomic>
 #include <mutex>
-#endif
 
 namespace m4k7::platform::testing {
-
-#if defined(M4K7DB_TEST_HOOKS)
 
 namespace {
 
@@ -75,15 +71,5 @@ bool ReadFixedClock(LocalTime *now) {
 }
 
 } // namespace detail
-
-#else
-
-void FailAllocationAt(uint32_t) {}
-bool AllocationFailureFired() { return false; }
-uint64_t AllocationCount() { return 0; }
-int64_t LiveBlocks() { return 0; }
-void FixClock(const LocalTime *) {}
-
-#endif
 
 } // namespace m4k7::platform::testing
