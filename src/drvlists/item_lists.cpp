@@ -5,7 +5,7 @@
 // per list for the mark pair.
 #include <cstring>
 
-#include "api/work_copy.h"
+#include "engine/work_copy.h"
 #include "drvlists/services.h"
 #include "engine/engine.h"
 #include "platform/platform.h"

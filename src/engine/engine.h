@@ -27,6 +27,11 @@ inline constexpr uint32_t kMaxWalkDepth = 256;
 // nodes than this fails with -1. Real walks enter at most a few hundred.
 inline constexpr uint32_t kMaxWalkSteps = 65536;
 
+// The key's start node: the node index of its first entry in the index
+// (matched on the low 16 bits). 0; 3 not in the index; -1 absent tables or
+// an entry past the node table.
+AccessStatus FindKeyStart(const ImageDescriptor &image, uint32_t key, uint32_t *index);
+
 // Finds the key's start node (first match on the low 16 bits) and walks it.
 // 0 and the descriptor on a leaf; 1 no leaf carries the key; 3 not in the
 // index; -1 absent tables or bad index; selector statuses pass through.

@@ -66,9 +66,9 @@ TEST(DotGraph, SharedTreesAndBrokenReferences) {
     EXPECT_TRUE(p.defined.count(to)) << to;
   }
   EXPECT_NE(p.text.find("n" + std::to_string(shared) + " [label="), std::string::npos);
-  EXPECT_NE(p.text.find("label=\"=9\""), std::string::npos);
-  EXPECT_NE(p.text.find("label=\"else\""), std::string::npos);
-  EXPECT_NE(p.text.find("label=\"\\\"S\\\\\\\"R\\\"\""), std::string::npos)
+  EXPECT_NE(p.text.find(R"(label="CASE =9")"), std::string::npos);
+  EXPECT_NE(p.text.find(R"(label="DEFAULT")"), std::string::npos);
+  EXPECT_NE(p.text.find(R"(label="STRING_CASE \"S\\\"R\" (string node)"), std::string::npos)
       << "the string case, quoted twice";
   EXPECT_NE(p.text.find("missing900"), std::string::npos);
   // The asked key's leaves are filled, the other key's dashed.

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "describe.h"
+#include "node_view.h"
 #include "validate.h"
 
 namespace m4k7::imageview {
@@ -35,41 +36,6 @@ const Reference kReferenceCounts[] = {
 
 // A tree deeper than this is printed no further (a broken image may loop).
 constexpr int kMaxDepth = 64;
-
-std::string Escaped(const uint8_t *p, uint32_t n) {
-  std::string s = "\"";
-  for (uint32_t i = 0; i < n; ++i) {
-    const uint8_t c = p[i];
-    if (c == '"' || c == '\\') {
-      s += '\\';
-      s += char(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      s += char(c);
-    } else {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\x%02X", unsigned(c));
-      s += esc;
-    }
-  }
-  return s + "\"";
-}
-
-std::string HexBytes(const uint8_t *p, uint32_t n) {
-  std::string s;
-  for (uint32_t i = 0; i < n; ++i) {
-    char h[4];
-    std::snprintf(h, sizeof h, "%02X", unsigned(p[i]));
-    if (i) s += ' ';
-    s += h;
-  }
-  return s;
-}
-
-std::string Hex32(uint32_t v) {
-  char h[12];
-  std::snprintf(h, sizeof h, "0x%08X", unsigned(v));
-  return h;
-}
 
 class Dumper {
 public:
@@ -196,82 +162,25 @@ private:
       return;
     }
     const uint32_t at = uint32_t(index);
-    const DbNode n = img_.nodes[at];
-    const NodeKind k = kindOf(n);
-    const std::string head = std::to_string(at) + " ";
-    if (isLeafKind(k)) {
-      leaf(indent, head, n);
+    const NodeView view = DescribeNode(img_, img_.nodes[at]);
+    const std::string text = std::to_string(at) + " " + view.text;
+    const bool hasList = view.list != NodeView::List::None;
+    if (hasList && shown_.count(at)) {
+      line(indent, text + " (shown above)");
       return;
     }
-    const uint32_t start = operandOf(n), count = countOf(n);
-    const std::string list =
-        std::to_string(count) + (count == 1 ? " case @" : " cases @") + std::to_string(start);
-    std::string text;
-    Children children = Children::None;
-    switch (k) {
-    case NodeKind::NK_SEQUENCE:
-      text = "SEQUENCE, " + std::to_string(count) + " children @" + std::to_string(start);
-      children = Children::Walked;
-      break;
-    case NodeKind::NK_GUARDED_SEQUENCE:
-      text = "GUARDED_SEQUENCE on I[" + std::to_string(fieldOf(n)) + "], " + std::to_string(count) +
-             " members @" + std::to_string(start);
-      children = Children::Walked;
-      break;
-    case NodeKind::NK_GUARD:
-      text = "GUARD =" + std::to_string(fieldOf(n)) + ", " + std::to_string(count) + " children @" +
-             std::to_string(start);
-      children = Children::Walked;
-      break;
-    case NodeKind::NK_SELECT_PARAM:
-      text = "SELECT_PARAM on I[" + std::to_string(fieldOf(n)) + "], " + list;
-      children = Children::Entries;
-      break;
-    case NodeKind::NK_SELECT_STRING:
-      text = "SELECT_STRING on S[" + std::to_string(fieldOf(n)) + "], " + list;
-      children = Children::Entries;
-      break;
-    case NodeKind::NK_SELECT_PRINTER_DATA:
-      text = "SELECT_PRINTER_DATA on value " + std::to_string(fieldOf(n)) + ", " + list;
-      children = Children::Entries;
-      break;
-    case NodeKind::NK_SELECT_LOCALE:
-      text = "SELECT_LOCALE source " + Hex16(fieldOf(n)) + ", " + list;
-      children = Children::Entries;
-      break;
-    case NodeKind::NK_SELECT_MASKED: {
-      text = "SELECT_MASKED on I[" + std::to_string(fieldOf(n)) + "]";
-      if (start < img_.nodeCount && kindOf(img_.nodes[start]) == NodeKind::NK_MASK) {
-        const DbNode m = img_.nodes[start];
-        text += " & " + Hex32(m.word1) + " (mask node " + std::to_string(start) + "), " +
-                std::to_string(count) + (count == 1 ? " case @" : " cases @") + std::to_string(operandOf(m));
-        children = Children::MaskedEntries;
-      } else {
-        text += ", mask node " + std::to_string(start) + " is not a mask";
-      }
-      break;
-    }
-    default:
-      // An entry or mask standing where a node is walked: show its words.
-      text = KindName(uint8_t(k)) + " " + Hex32(n.word0) + " " + Hex32(n.word1) + " (not walkable)";
-      break;
-    }
-    if (children != Children::None && shown_.count(at)) {
-      line(indent, head + text + " (shown above)");
+    if (hasList && (depth >= kMaxDepth || onPath_.count(at))) {
+      line(indent, text + (onPath_.count(at) ? " (cycle)" : " (deeper)"));
       return;
     }
-    if (children != Children::None && (depth >= kMaxDepth || onPath_.count(at))) {
-      line(indent, head + text + (onPath_.count(at) ? " (cycle)" : " (deeper)"));
-      return;
-    }
-    line(indent, head + text);
-    if (children == Children::None) return;
+    line(indent, text);
+    for (const std::string &more : view.more) line(indent + 2, more);
+    if (!hasList) return;
     shown_.insert(at);
     onPath_.insert(at);
-    const uint32_t first = children == Children::MaskedEntries ? operandOf(img_.nodes[start]) : start;
-    for (uint32_t i = 0; i < count; ++i) {
-      const uint64_t c = uint64_t(first) + i;
-      if (children == Children::Walked)
+    for (uint32_t i = 0; i < view.count; ++i) {
+      const uint64_t c = uint64_t(view.first) + i;
+      if (view.list == NodeView::List::Children)
         node(indent + 1, c, depth + 1);
       else
         entry(indent + 1, c, depth + 1);
@@ -285,102 +194,15 @@ private:
       return;
     }
     const DbNode e = img_.nodes[index];
-    std::string text = std::to_string(index) + " ";
-    switch (kindOf(e)) {
-    case NodeKind::NK_CASE: text += "CASE =" + std::to_string(int32_t(e.word1)); break;
-    case NodeKind::NK_DEFAULT: text += "DEFAULT"; break;
-    case NodeKind::NK_RANGE_CASE: {
-      const uint32_t j = e.word1;
-      if (img_.intPool && uint64_t(j) + 1 < img_.intCount)
-        text += "RANGE_CASE " + std::to_string(img_.intPool[j]) + ".." + std::to_string(img_.intPool[j + 1]) +
-                " (IntPool " + std::to_string(j) + ")";
-      else
-        text += "RANGE_CASE IntPool " + std::to_string(j) + " (outside IntPool)";
-      break;
-    }
-    case NodeKind::NK_STRING_CASE: {
-      const uint32_t s = e.word1;
-      text += "STRING_CASE ";
-      if (s < img_.nodeCount && kindOf(img_.nodes[s]) == NodeKind::NK_BYTES && img_.stringPool &&
-          uint64_t(operandOf(img_.nodes[s])) + countOf(img_.nodes[s]) <= img_.stringSize)
-        text += Escaped(reinterpret_cast<const uint8_t *>(img_.stringPool) + operandOf(img_.nodes[s]),
-                        countOf(img_.nodes[s]));
-      else
-        text += "(bad string)";
-      text += " (string node " + std::to_string(s) + ")";
-      break;
-    }
-    default:
-      line(indent, text + KindName(uint8_t(kindOf(e))) + " " + Hex32(e.word0) + " " + Hex32(e.word1) +
-                       " (not an entry)");
+    std::string text;
+    const bool isEntry = DescribeEntry(img_, e, &text);
+    text = std::to_string(index) + " " + text;
+    if (!isEntry) {
+      line(indent, text);
       return;
     }
     line(indent, text + " -> " + std::to_string(operandOf(e)));
     node(indent + 1, operandOf(e), depth);
-  }
-
-  void leaf(int indent, const std::string &head, DbNode n) {
-    const NodeKind k = kindOf(n);
-    const uint32_t offset = operandOf(n), count = countOf(n);
-    std::string text = head + KindName(uint8_t(k)) + " " + KeyLabel(fieldOf(n));
-    if (k == NodeKind::NK_COMPUTED) {
-      line(indent, text + ": " + ComputedName(count) + " (" + std::to_string(count) + ")");
-      return;
-    }
-    const bool inBytes = k == NodeKind::NK_BYTES || k == NodeKind::NK_INT8 || k == NodeKind::NK_UINT8 ||
-                         k == NodeKind::NK_WIDE;
-    const bool inShorts = k == NodeKind::NK_INT16 || k == NodeKind::NK_UINT16;
-    const uint64_t size = inBytes ? img_.byteSize : inShorts ? img_.shortCount : img_.intCount;
-    const bool present = inBytes    ? img_.bytePool != nullptr
-                         : inShorts ? img_.shortPool != nullptr
-                                    : img_.intPool != nullptr;
-    text += " x" + std::to_string(count) + " @" +
-            (inBytes    ? "bytes "
-             : inShorts ? "shorts "
-                        : "ints ") +
-            std::to_string(offset);
-    if (!present || uint64_t(offset) + count > size) {
-      line(indent, text + " (outside its pool)");
-      return;
-    }
-    switch (k) {
-    case NodeKind::NK_WIDE: {
-      const uint8_t *p = img_.bytePool + offset;
-      const bool nul = count > 0 && p[count - 1] == 0;
-      line(indent, text + ": " + Escaped(p, nul ? count - 1 : count) + (nul ? "" : " (no NUL)"));
-      return;
-    }
-    case NodeKind::NK_BYTES: {
-      const uint8_t *p = img_.bytePool + offset;
-      if (count <= 32) {
-        line(indent, text + ": " + Escaped(p, count) + " = " + HexBytes(p, count));
-        return;
-      }
-      line(indent, text + ":");
-      for (uint32_t i = 0; i < count; i += 32) {
-        const uint32_t m = count - i < 32 ? count - i : 32;
-        char pos[12];
-        std::snprintf(pos, sizeof pos, "%04X: ", unsigned(i));
-        line(indent + 2, pos + HexBytes(p + i, m) + "  " + Escaped(p + i, m));
-      }
-      return;
-    }
-    default: break;
-    }
-    std::string values = "[";
-    for (uint32_t i = 0; i < count; ++i) {
-      int64_t v = 0;
-      switch (k) {
-      case NodeKind::NK_INT8: v = int8_t(img_.bytePool[offset + i]); break;
-      case NodeKind::NK_UINT8: v = img_.bytePool[offset + i]; break;
-      case NodeKind::NK_INT16: v = int16_t(img_.shortPool[offset + i]); break;
-      case NodeKind::NK_UINT16: v = img_.shortPool[offset + i]; break;
-      default: v = img_.intPool[offset + i]; break;
-      }
-      if (i) values += ", ";
-      values += std::to_string(v);
-    }
-    line(indent, text + ": " + values + "]");
   }
 
   void groupedLists() {
@@ -459,8 +281,6 @@ private:
         line(1, std::to_string(r) + ": " + HexBytes(tables[s] + size_t(r) * sizes[s], sizes[s]));
     }
   }
-
-  enum class Children { None, Walked, Entries, MaskedEntries };
 
   const ImageDescriptor &img_;
   std::string out_;

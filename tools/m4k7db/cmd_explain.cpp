@@ -9,9 +9,10 @@
 #include "engine/engine.h"
 #include "engine/status.h"
 #include "json.h"
+#include "node_view.h"
 #include "request.h"
 #include "text.h"
-#include "walk_trace.h"
+#include "walk_recorder.h"
 
 namespace m4k7cli {
 
@@ -23,9 +24,8 @@ Shows how the database reaches its answer: the key-index entry, then every
 node of the walk with the value each selector compared and where it came
 from (parameter, printer data, locale), the case that matched, the leaves
 skipped because they answer another key, and the leaf reached with its pool
-slice. The walk is retraced by the tool over the image's tables and checked
-against the engine's own lookup; the public function's status closes the
-report.
+slice. It is the engine's own walk, observed as it runs; the public
+function's status closes the report.
 
 Driver keys with code around the engine are explained by what that code
 does: the list keys (4108-4119, 4173, 4174, 4177, 4180, 4186) by the walk
@@ -38,7 +38,7 @@ print-mode row that matches I[4], I[9], I[5], I[8], I[6], I[81].
 
 %SETTINGS%
 Exit status: 0 answer, 1 no answer (status 1 or 3), 2 error (negative status,
-or a trace that disagrees with the engine), 64 bad usage.
+or a print-mode record that is not its row's sections), 64 bad usage.
 
 Examples:
   m4k7db explain root 8 --i0 2
@@ -87,35 +87,28 @@ struct Explainer {
   bool agrees = true;
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
 
-  // The traced lookup of one key and the engine's, side by side.
+  // The engine's lookup of one key, recorded.
   Json lookup(uint32_t k, const char *title) {
-    const AccessRequest &er = request.engineView();
     TraceNode root;
-    m4k7::LeafDescriptor traced{}, engine{};
+    m4k7::LeafDescriptor leaf{};
     std::vector<std::string> notes;
-    AccessStatus t = TraceLookup(image, k, &er, &root, &traced, &notes);
-    AccessStatus e = m4k7::LookupKey(image, k, &er, &engine);
-    bool same = t == e && (t != M4K7DB_OK || (traced.word0 == engine.word0 && traced.word1 == engine.word1));
-    agrees = agrees && same;
+    const AccessStatus status = RecordLookup(image, k, &request.engineView(), &root, &leaf, &notes);
+    const bool walked = root.index != m4k7::kNoNodeIndex;
     Json j = Json::object();
     j.set("key", k);
     j.set("keyHex", HexKey(k));
     j.set("index", Json::arrayOf(notes));
-    if (root.index != kNoNodeIndex) j.set("trace", TraceJson(root));
-    j.set("status", t);
-    if (t == M4K7DB_OK)
-      j.set("leaf", Json::arrayOf(std::vector<std::string>{HexWord(traced.word0), HexWord(traced.word1)}));
-    j.set("engineStatus", e);
-    j.set("agrees", same);
+    if (walked) j.set("trace", TraceJson(root));
+    j.set("status", status);
+    if (status == M4K7DB_OK)
+      j.set("leaf", Json::arrayOf(std::vector<std::string>{HexWord(leaf.word0), HexWord(leaf.word1)}));
     if (!json) {
       out << title << " " << HexKey(k) << " (" << k << ")\n";
       for (const std::string &n : notes) out << "  " << n << '\n';
-      if (root.index != kNoNodeIndex) WriteTrace(out, root, 2, brief);
-      out << "  walk: " << StatusText(t);
-      if (t == M4K7DB_OK) out << ", leaf " << leafWords(traced);
-      out << "\n  engine LookupKey: " << StatusText(e);
-      if (e == M4K7DB_OK) out << ", leaf " << leafWords(engine);
-      out << (same ? ": agrees\n" : ": DISAGREES with the walk above\n");
+      if (walked) WriteTrace(out, root, 2, brief);
+      out << "  walk: " << StatusText(status);
+      if (status == M4K7DB_OK) out << ", leaf " << leafWords(leaf);
+      out << '\n';
     }
     return j;
   }
@@ -198,26 +191,20 @@ struct Explainer {
       }
       uint32_t index = g.entryNodes[start + m];
       TraceNode root;
-      m4k7::LeafDescriptor traced{}, engine{};
-      AccessStatus t = TraceWalk(image, kFragmentKey, &er, index, &root, &traced);
-      AccessStatus s = m4k7::WalkNode(image, kFragmentKey, &er, image.nodes[index].word0,
-                                      image.nodes[index].word1, &engine);
-      bool same =
-          t == s && (t != M4K7DB_OK || (traced.word0 == engine.word0 && traced.word1 == engine.word1));
-      agrees = agrees && same;
+      m4k7::LeafDescriptor leaf{};
+      const AccessStatus t = RecordWalk(image, kFragmentKey, &er, index, &root, &leaf);
       e.set("node", index);
       e.set("trace", TraceJson(root));
       e.set("status", t);
-      e.set("engineStatus", s);
-      e.set("agrees", same);
       if (!json) {
         out << "entry " << m + 1 << " (node " << index << "):\n";
         WriteTrace(out, root, 2, brief);
         out << "  fragment: "
-            << (t == M4K7DB_OK          ? LeafSliceText(image, traced.word0, traced.word1)
+            << (t == M4K7DB_OK
+                    ? m4k7::imageview::DescribeNode(image, m4k7::DbNode{leaf.word0, leaf.word1}).text
                 : t == M4K7DB_NOT_FOUND ? std::string("none for these settings (the entry adds nothing)")
                                         : StatusText(t) + ", which ends the call")
-            << "\n  engine WalkNode: " << StatusText(s) << (same ? ": agrees\n" : ": DISAGREES\n");
+            << '\n';
       }
       entries.push(std::move(e));
       if (t != M4K7DB_OK && t != M4K7DB_NOT_FOUND) break;
@@ -373,7 +360,7 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
       WriteAnswerText(out, KindOfKey(*db, key, request.engineView()), answer.bytes, 2);
   }
   if (!x.agrees) {
-    err << "m4k7db explain: the traced walk disagrees with the engine\n";
+    err << "m4k7db explain: the print-mode record is not the sections of its row\n";
     return kExitError;
   }
   return ExitCodeOf(answer.status);

@@ -1,4 +1,4 @@
-#include "api/work_copy.h"
+#include "engine/work_copy.h"
 
 #include <cstddef>
 #include <new>

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "api/work_copy.h"
+#include "engine/work_copy.h"
 #include "platform/test_hooks.h"
 
 namespace m4k7 {

@@ -1,0 +1,24 @@
+#include "engine/walk.h"
+
+namespace m4k7 {
+
+namespace detail {
+
+AccessStatus FindValueNameTree(const ImageDescriptor &image, uint32_t *index) {
+  if (image.nodes == nullptr) return kFailed;
+  return FindKeyStart(image, kValueNameKey, index);
+}
+
+} // namespace detail
+
+AccessStatus ReadNamedPrinterValue(const ImageDescriptor &image, PrinterHandle printer, int32_t number,
+                                   uint32_t *value) {
+  uint32_t nameTree = 0;
+  const AccessStatus status = detail::FindValueNameTree(image, &nameTree);
+  if (status != kOk) return status;
+  uint32_t steps = 0;
+  const detail::Walk<NoObserver> asking{image, kValueNameKey, nullptr, nullptr, &steps, {}};
+  return detail::ReadValueOfName(asking, printer, nameTree, number, 0, value);
+}
+
+} // namespace m4k7

@@ -1,0 +1,313 @@
+// The node walk, written once over an observer type. The module's lookups
+// instantiate it with NoObserver (walk.cpp); tools that show a walk include
+// this header and pass an observer of their own. Depth counts the nodes
+// entered on the way down from the walk's start, so that a corrupted image
+// with a cycle fails instead of exhausting the stack.
+#pragma once
+
+#include "engine/engine.h"
+#include "engine/walk_observer.h"
+#include "engine/work_copy.h"
+
+namespace m4k7 {
+
+namespace detail {
+
+// What every step of one walk shares: the key it looks for, the request
+// the selectors read, the descriptor a matching leaf fills and the observer.
+template <class Observer> struct Walk {
+  const ImageDescriptor &image;
+  uint16_t key;
+  const AccessRequest *request;
+  LeafDescriptor *descriptor;
+  uint32_t *steps; // nodes entered so far, shared with the walks nested in this one
+  [[no_unique_address]] Observer observer;
+};
+
+// Finds key 8's start node the way LookupKey does, without walking it.
+AccessStatus FindValueNameTree(const ImageDescriptor &image, uint32_t *index);
+
+template <class O> AccessStatus Stop(const Walk<O> &walk, WalkStop stop, AccessStatus status) {
+  walk.observer.Stopped(stop, status);
+  return status;
+}
+
+template <class O>
+AccessStatus WalkAt(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1, uint32_t depth);
+
+template <class O> AccessStatus WalkIndex(const Walk<O> &walk, uint32_t index, uint32_t depth) {
+  const DbNode &node = walk.image.nodes[index];
+  return WalkAt(walk, index, node.word0, node.word1, depth);
+}
+
+// Sequences, guards, cases and defaults walk their list in order; the first
+// child that answers anything but "not mine" decides, failures included.
+template <class O>
+AccessStatus WalkSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+  if (walk.image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
+  const uint32_t start = operandOf(word0);
+  const uint32_t count = countOf(word1);
+  if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (start + i >= walk.image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+    const AccessStatus status = WalkIndex(walk, start + i, depth + 1);
+    if (status != kNotFound) return status;
+  }
+  return kNotFound;
+}
+
+inline bool HasInt(const AccessRequest *request, uint32_t slot) {
+  return request->intParams != nullptr && slot < request->intParamCount;
+}
+
+template <class O>
+AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+  const ImageDescriptor &image = walk.image;
+  if (image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
+  const uint32_t start = operandOf(word0);
+  const uint32_t count = countOf(word1);
+  const uint16_t slot = fieldOf(word1);
+  if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (start + i >= image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+    const DbNode &child = image.nodes[start + i];
+    if (kindOf(child) == NodeKind::NK_GUARD) {
+      if (walk.request == nullptr || !HasInt(walk.request, slot))
+        return Stop(walk, WalkStop::MissingInt, kMissingInt);
+      const int32_t value = walk.request->intParams[slot];
+      const bool passed = uint32_t(value) == uint32_t(fieldOf(child));
+      walk.observer.Guard(start + i, slot, value, passed);
+      if (!passed) continue;
+    }
+    const AccessStatus status = WalkAt(walk, start + i, child.word0, child.word1, depth + 1);
+    if (status != kNotFound) return status;
+  }
+  return kNotFound;
+}
+
+// The chosen case's target decides, even when it has no answer for the key.
+template <class O> AccessStatus WalkCaseTarget(const Walk<O> &walk, const DbNode &chosen, uint32_t depth) {
+  const uint32_t target = operandOf(chosen);
+  if (target >= walk.image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  return WalkIndex(walk, target, depth + 1);
+}
+
+// Walks key 8's tree from `nameTree` with I[0] = `number` on a work copy
+// without a printer, so that the name never depends on the caller's
+// parameters, and reads the printer's value of that name. The name must be
+// an NK_WIDE leaf: one made by code could ask for the very value it names.
+// `steps` and `depth` continue the walk that asks, so that a key-8 tree
+// reaching a printer-data select again cannot recurse without end.
+template <class O>
+AccessStatus ReadValueOfName(const Walk<O> &asking, PrinterHandle printer, uint32_t nameTree, int32_t number,
+                             uint32_t depth, uint32_t *value) {
+  const ImageDescriptor &image = asking.image;
+  LeafDescriptor nameLeaf{};
+  AccessStatus status;
+  {
+    WorkCopy copy(RequestTemplate::Root, nullptr);
+    if (!copy) return Stop(asking, WalkStop::NoWorkCopy, kFailed);
+    copy.ints()[0] = number;
+    asking.observer.ValueName(number);
+    const Walk<O> nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, asking.steps, asking.observer};
+    status = WalkIndex(nameWalk, nameTree, depth);
+  }
+  if (status != kOk) return Stop(asking, WalkStop::NoValueName, kFailed);
+  if (printer == nullptr) return Stop(asking, WalkStop::NoPrinter, kNoPrinter);
+  status = ReadPrinterDword(image, printer, nameLeaf, value);
+  if (status == kFailed) return Stop(asking, WalkStop::BadValueName, kFailed);
+  return status;
+}
+
+// The printer-data value a printer-data select compares. `first` is moved
+// to the list's last entry when the value cannot be read and that entry is
+// the default that covers it.
+template <class O>
+AccessStatus ReadSelectedPrinterValue(const Walk<O> &walk, uint32_t nameTree, uint16_t selector,
+                                      uint32_t start, uint32_t count, uint32_t depth, uint32_t *value,
+                                      uint32_t *first) {
+  const ImageDescriptor &image = walk.image;
+  PrinterHandle printer = walk.request != nullptr ? walk.request->printerHandle : nullptr;
+  const AccessStatus status = ReadValueOfName(walk, printer, nameTree, selector, depth + 1, value);
+  if (status == kOk) return kOk;
+  if (status != kNotFound) return status;
+  if (count == 0) return Stop(walk, WalkStop::NoPrinterValue, kNotFound);
+  const uint32_t last = start + count - 1;
+  if (last >= image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  if (kindOf(image.nodes[last].word0) != NodeKind::NK_DEFAULT)
+    return Stop(walk, WalkStop::NoPrinterValue, kNotFound);
+  walk.observer.DefaultForMissingValue();
+  *first = count - 1;
+  return kOk;
+}
+
+// Integer selects: on I[P], on I[P] under a mask, on a printer-data value
+// or on the locale's country code.
+template <class O>
+AccessStatus WalkIntegerSelect(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+  const ImageDescriptor &image = walk.image;
+  const NodeKind kind = kindOf(word0);
+  const uint16_t p = fieldOf(word1);
+  const uint32_t count = countOf(word1);
+  uint32_t start = operandOf(word0);
+  uint32_t nameTree = 0;
+  uint32_t mask = 0xFFFFFFFFu;
+  uint32_t value = 0;
+  uint32_t first = 0;
+
+  if (kind == NodeKind::NK_SELECT_PRINTER_DATA) {
+    const AccessStatus status = FindValueNameTree(image, &nameTree);
+    if (status == kUnknownKey) return Stop(walk, WalkStop::NoValueNameKey, status);
+    if (status != kOk) return Stop(walk, WalkStop::NoValueNameIndex, status);
+  }
+  if (image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
+  if (kind == NodeKind::NK_SELECT_MASKED) {
+    if (start >= image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+    const DbNode &maskNode = image.nodes[start];
+    if (kindOf(maskNode) != NodeKind::NK_MASK) return Stop(walk, WalkStop::NotAMask, kFailed);
+    mask = maskNode.word1;
+    start = operandOf(maskNode);
+  }
+  ValueSource source = ValueSource::Parameter;
+  if (kind == NodeKind::NK_SELECT_LOCALE) {
+    int32_t country = 0;
+    if (ReadLocaleCountry(p, &country) != kOk) return Stop(walk, WalkStop::LocaleUnreadable, kFailed);
+    value = uint32_t(country);
+    source = ValueSource::Locale;
+  }
+  if (kind == NodeKind::NK_SELECT_PRINTER_DATA) {
+    const AccessStatus status =
+        ReadSelectedPrinterValue(walk, nameTree, p, start, count, depth, &value, &first);
+    if (status != kOk) return status;
+    source = ValueSource::PrinterData;
+  }
+  if (kind == NodeKind::NK_SELECT_PARAM || kind == NodeKind::NK_SELECT_MASKED) {
+    if (walk.request == nullptr) return Stop(walk, WalkStop::NoRequest, kFailed);
+    if (!HasInt(walk.request, p)) return Stop(walk, WalkStop::MissingInt, kMissingInt);
+    value = uint32_t(walk.request->intParams[p]);
+  }
+  if (first == 0) walk.observer.Compared(source, p, value, value & mask);
+  value &= mask;
+
+  for (uint32_t i = first; i < count; ++i) {
+    if (start + i >= image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+    const DbNode &entry = image.nodes[start + i];
+    bool match = false;
+    switch (kindOf(entry)) {
+    case NodeKind::NK_CASE: match = value == entry.word1; break;
+    case NodeKind::NK_DEFAULT: match = true; break;
+    case NodeKind::NK_RANGE_CASE: {
+      const uint32_t j = entry.word1;
+      if (image.intPool == nullptr || j >= image.intCount || j + 1 >= image.intCount)
+        return Stop(walk, WalkStop::RangePastPool, kFailed);
+      const int32_t v = int32_t(value);
+      match = image.intPool[j] <= v && v <= image.intPool[j + 1];
+      break;
+    }
+    default: return Stop(walk, WalkStop::NotACase, kFailed);
+    }
+    walk.observer.Case(start + i, match);
+    if (!match) continue;
+    return WalkCaseTarget(walk, entry, depth);
+  }
+  return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
+}
+
+template <class O>
+AccessStatus WalkStringSelect(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+  const ImageDescriptor &image = walk.image;
+  if (image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
+  const uint32_t start = operandOf(word0);
+  const uint32_t count = countOf(word1);
+  const uint16_t slot = fieldOf(word1);
+  if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (start + i >= image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+    const DbNode &entry = image.nodes[start + i];
+    bool match = false;
+    switch (kindOf(entry)) {
+    case NodeKind::NK_DEFAULT: match = true; break;
+    case NodeKind::NK_STRING_CASE: {
+      const uint32_t s = entry.word1;
+      if (s >= image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+      const DbNode &text = image.nodes[s];
+      if (kindOf(text) != NodeKind::NK_BYTES) return Stop(walk, WalkStop::NotAString, kFailed);
+      const uint32_t offset = operandOf(text);
+      const uint32_t length = countOf(text);
+      const AccessRequest *request = walk.request;
+      if (request == nullptr || request->stringParams == nullptr || slot >= request->stringParamCount)
+        return Stop(walk, WalkStop::MissingString, kMissingString);
+      const char *param = request->stringParams[slot];
+      if (param == nullptr) param = "";
+      walk.observer.ComparedText(slot, param);
+      if (image.stringPool == nullptr || offset + length > image.stringSize)
+        return Stop(walk, WalkStop::StringPastPool, kFailed);
+      // Equal lengths and bytes; the parameter is read no further than one
+      // byte past the pool string, so a long parameter costs nothing.
+      const char *pooled = image.stringPool + offset;
+      uint32_t k = 0;
+      while (k < length && param[k] != '\0' && param[k] == pooled[k]) ++k;
+      match = k == length && param[length] == '\0';
+      break;
+    }
+    default: return Stop(walk, WalkStop::NotACase, kFailed);
+    }
+    walk.observer.Case(start + i, match);
+    if (!match) continue;
+    return WalkCaseTarget(walk, entry, depth);
+  }
+  return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
+}
+
+template <class O>
+AccessStatus WalkEntered(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+  if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
+  if (++*walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
+  const NodeKind kind = kindOf(word0);
+  if (isLeafKind(kind)) {
+    // Several keys may share a start node; a leaf answers only its own key.
+    const bool answers = fieldOf(word1) == walk.key;
+    walk.observer.Leaf(answers);
+    if (!answers) return kNotFound;
+    walk.descriptor->word0 = word0;
+    walk.descriptor->word1 = word1;
+    return kOk;
+  }
+  switch (kind) {
+  case NodeKind::NK_SEQUENCE:
+  case NodeKind::NK_GUARD:
+  case NodeKind::NK_CASE:
+  case NodeKind::NK_DEFAULT: return WalkSequence(walk, word0, word1, depth);
+  case NodeKind::NK_GUARDED_SEQUENCE: return WalkGuardedSequence(walk, word0, word1, depth);
+  case NodeKind::NK_SELECT_PARAM:
+  case NodeKind::NK_SELECT_PRINTER_DATA:
+  case NodeKind::NK_SELECT_LOCALE:
+  case NodeKind::NK_SELECT_MASKED: return WalkIntegerSelect(walk, word0, word1, depth);
+  case NodeKind::NK_SELECT_STRING: return WalkStringSelect(walk, word0, word1, depth);
+  default: return Stop(walk, WalkStop::NotWalkable, kFailed); // string cases, masks, ranges, unknown kinds
+  }
+}
+
+template <class O>
+AccessStatus WalkAt(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1, uint32_t depth) {
+  walk.observer.Entered(index, word0, word1);
+  const AccessStatus status = WalkEntered(walk, word0, word1, depth);
+  walk.observer.Left(status);
+  return status;
+}
+
+} // namespace detail
+
+// WalkNode with an observer: walks node `index` of the image (kNoNodeIndex
+// with the words of a node given by the caller).
+template <class O>
+AccessStatus WalkObserved(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                          uint32_t index, uint32_t word0, uint32_t word1, LeafDescriptor *descriptor,
+                          O observer) {
+  if (descriptor == nullptr) return kFailed;
+  uint32_t steps = 0;
+  const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, &steps, observer};
+  return detail::WalkAt(walk, index, word0, word1, 0);
+}
+
+} // namespace m4k7
