@@ -10,13 +10,9 @@
 namespace m4k7 {
 
 enum class ComputedValueId : uint16_t {
-  CV_PAGE_FORMAT_COMMAND = 1,   // 13-byte ESC ( p from I[96], I[97], I[52]
-  CV_PRINTABLE_AREA_CAPPED = 2, // PrintableArea from I[29], I[30], width capped at 8 inches
-  CV_PRINTABLE_AREA = 3,        // PrintableArea from I[25], I[26]
-  CV_PAGE_LENGTH = 4,           // 4-byte page length in 1/60 inch
-  CV_SET_TIME_BLOCK = 5,        // 65-byte control block with the local time
-  CV_OPTION_COMMAND = 6,        // 12-byte ESC ( $ from I[79], I[80]
-  CV_SILENT_MODE_BLOCK = 7,     // 56-byte control block, on or off by the printer's window
+#define M4K7_COMPUTED_VALUE(name, id, shape, what) name = id,
+#include "computed/computed_values.def"
+#undef M4K7_COMPUTED_VALUE
 };
 
 // Left margin, printable width, top margin and printable length, 0.01 mm.

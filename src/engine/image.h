@@ -19,27 +19,9 @@ struct DbNode {
 };
 
 enum class NodeKind : uint8_t {
-  NK_BYTES = 1,                // leaf: BytePool bytes; or a StringPool string node
-  NK_INT32 = 2,                // leaf: IntPool values
-  NK_INT8 = 3,                 // leaf: BytePool, sign-extended
-  NK_INT16 = 4,                // leaf: ShortPool, sign-extended
-  NK_UINT8 = 5,                // leaf: BytePool, zero-extended
-  NK_UINT16 = 6,               // leaf: ShortPool, zero-extended
-  NK_WIDE = 7,                 // leaf: BytePool bytes widened to 16-bit characters
-  NK_SEQUENCE = 8,             // children start..start+count-1
-  NK_GUARDED_SEQUENCE = 9,     // sequence whose NK_GUARD children compare I[P]
-  NK_GUARD = 10,               // sequence taken when I[P] of its parent equals bits 31-16
-  NK_SELECT_PARAM = 11,        // cases on I[P]
-  NK_SELECT_STRING = 12,       // string cases on S[P]
-  NK_SELECT_PRINTER_DATA = 13, // cases on the printer-data value named by key 8 with I[0]=P
-  NK_SELECT_LOCALE = 14,       // cases on the locale's country code; P must be 0x500F
-  NK_CASE = 15,                // matches when the value equals word 1
-  NK_STRING_CASE = 16,         // matches when the string equals string node word 1
-  NK_DEFAULT = 17,             // matches always
-  NK_COMPUTED = 18,            // leaf answered by code; count is the ComputedValueId
-  NK_SELECT_MASKED = 19,       // cases on I[P] & mask; operand names the NK_MASK node
-  NK_MASK = 20,                // word 1 is the mask, operand the first case
-  NK_RANGE_CASE = 21,          // matches IntPool[j] <= value <= IntPool[j+1], j = word 1
+#define M4K7_NODE_KIND(name, number, what) name = number,
+#include "engine/node_kinds.def"
+#undef M4K7_NODE_KIND
 };
 
 constexpr NodeKind kindOf(uint32_t word0) { return NodeKind(word0 >> 24); }

@@ -2,33 +2,40 @@
 
 #include <cstdio>
 
+#include "computed/compute.h"
+
 namespace m4k7::imageview {
 
+const char *NodeKindName(uint8_t kind) {
+  switch (NodeKind(kind)) {
+#define M4K7_NODE_KIND(name, number, what)                                                                   \
+  case NodeKind::name:                                                                                       \
+    return #name;
+#include "engine/node_kinds.def"
+#undef M4K7_NODE_KIND
+  }
+  return nullptr;
+}
+
 std::string KindName(uint8_t kind) {
-  static const char *const kNames[] = {
-      nullptr,         "BYTES",
-      "INT32",         "INT8",
-      "INT16",         "UINT8",
-      "UINT16",        "WIDE",
-      "SEQUENCE",      "GUARDED_SEQUENCE",
-      "GUARD",         "SELECT_PARAM",
-      "SELECT_STRING", "SELECT_PRINTER_DATA",
-      "SELECT_LOCALE", "CASE",
-      "STRING_CASE",   "DEFAULT",
-      "COMPUTED",      "SELECT_MASKED",
-      "MASK",          "RANGE_CASE",
-  };
-  if (kind >= 1 && kind <= 21) return kNames[kind];
-  return "kind " + std::to_string(kind);
+  const char *name = NodeKindName(kind);
+  return name ? name + 3 : "kind " + std::to_string(kind);
+}
+
+const char *ComputedValueName(uint16_t id) {
+  switch (ComputedValueId(id)) {
+#define M4K7_COMPUTED_VALUE(name, number, shape, what)                                                       \
+  case ComputedValueId::name:                                                                                \
+    return #name;
+#include "computed/computed_values.def"
+#undef M4K7_COMPUTED_VALUE
+  }
+  return nullptr;
 }
 
 std::string ComputedName(uint16_t id) {
-  static const char *const kNames[] = {
-      nullptr,          "CV_PAGE_FORMAT_COMMAND", "CV_PRINTABLE_AREA_CAPPED", "CV_PRINTABLE_AREA",
-      "CV_PAGE_LENGTH", "CV_SET_TIME_BLOCK",      "CV_OPTION_COMMAND",        "CV_SILENT_MODE_BLOCK",
-  };
-  if (id >= 1 && id <= 7) return kNames[id];
-  return "computed value " + std::to_string(id);
+  const char *name = ComputedValueName(id);
+  return name ? name : "computed value " + std::to_string(id);
 }
 
 std::string Hex16(uint16_t value) {

@@ -8,8 +8,12 @@
 
 namespace m4k7::imageview {
 
+// "NK_SELECT_PARAM", ...; nullptr for a kind the image format lacks.
+const char *NodeKindName(uint8_t kind);
 // "SELECT_PARAM", "INT8", ...; "kind 22" for a kind outside 1-21.
 std::string KindName(uint8_t kind);
+// "CV_PAGE_FORMAT_COMMAND", ...; nullptr for an unknown id.
+const char *ComputedValueName(uint16_t id);
 // "CV_PAGE_FORMAT_COMMAND", ...; "computed value 9" for an unknown id.
 std::string ComputedName(uint16_t id);
 // "key 0x1016 (4118)": how every message names a key.

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <ostream>
 
+#include "computed/compute.h"
+#include "describe.h"
 #include "engine/engine.h"
 #include "engine/image.h"
 #include "request.h"
@@ -225,34 +227,8 @@ Json piecesJson(const std::vector<EscPiece> &pieces) {
 } // namespace
 
 const char *NodeKindName(uint8_t kind) {
-  static const char *const kNames[] = {
-      "kind 0",           "NK_BYTES",
-      "NK_INT32",         "NK_INT8",
-      "NK_INT16",         "NK_UINT8",
-      "NK_UINT16",        "NK_WIDE",
-      "NK_SEQUENCE",      "NK_GUARDED_SEQUENCE",
-      "NK_GUARD",         "NK_SELECT_PARAM",
-      "NK_SELECT_STRING", "NK_SELECT_PRINTER_DATA",
-      "NK_SELECT_LOCALE", "NK_CASE",
-      "NK_STRING_CASE",   "NK_DEFAULT",
-      "NK_COMPUTED",      "NK_SELECT_MASKED",
-      "NK_MASK",          "NK_RANGE_CASE",
-  };
-  return kind < std::size(kNames) ? kNames[kind] : "invalid kind";
-}
-
-const char *ComputedName(uint16_t id) {
-  static const char *const kNames[] = {
-      "",
-      "CV_PAGE_FORMAT_COMMAND",
-      "CV_PRINTABLE_AREA_CAPPED",
-      "CV_PRINTABLE_AREA",
-      "CV_PAGE_LENGTH",
-      "CV_SET_TIME_BLOCK",
-      "CV_OPTION_COMMAND",
-      "CV_SILENT_MODE_BLOCK",
-  };
-  return id < std::size(kNames) ? kNames[id] : "";
+  const char *name = m4k7::imageview::NodeKindName(kind);
+  return name ? name : "invalid kind";
 }
 
 KindInfo KindOfLeaf(uint32_t word0, uint32_t word1) {
@@ -266,19 +242,18 @@ KindInfo KindOfLeaf(uint32_t word0, uint32_t word1) {
   case m4k7::NodeKind::NK_UINT16: return {AnswerKind::Integers, NodeKindName(kind)};
   case m4k7::NodeKind::NK_WIDE: return {AnswerKind::Wide, NodeKindName(kind)};
   case m4k7::NodeKind::NK_COMPUTED: {
-    uint16_t id = m4k7::countOf(word1);
-    std::string detail = "computed " + std::to_string(id);
-    if (*ComputedName(id)) detail += std::string(" (") + ComputedName(id) + ")";
-    switch (id) {
-    case 2:
-    case 3: return {AnswerKind::PrintableArea, detail};
-    case 4: return {AnswerKind::Integers, detail};
-    case 1:
-    case 5:
-    case 6:
-    case 7: return {AnswerKind::Bytes, detail};
-    default: return {AnswerKind::Unknown, detail};
+    const uint16_t id = m4k7::countOf(word1);
+    const char *name = m4k7::imageview::ComputedValueName(id);
+    const std::string detail =
+        "computed " + std::to_string(id) + (name ? std::string(" (") + name + ")" : "");
+    switch (m4k7::ComputedValueId(id)) {
+#define M4K7_COMPUTED_VALUE(value, number, shape, what)                                                      \
+  case m4k7::ComputedValueId::value:                                                                         \
+    return {AnswerKind::shape, detail};
+#include "computed/computed_values.def"
+#undef M4K7_COMPUTED_VALUE
     }
+    return {AnswerKind::Unknown, detail};
   }
   default: return {AnswerKind::Unknown, NodeKindName(kind)};
   }

@@ -36,8 +36,7 @@ KindInfo KindOfKey(const DatabaseInfo &db, uint32_t key, const AccessRequest &en
 // The kind a leaf's words name.
 KindInfo KindOfLeaf(uint32_t word0, uint32_t word1);
 
-const char *NodeKindName(uint8_t kind); // "NK_INT8"; "kind 0" style for invalid ones
-const char *ComputedName(uint16_t id);  // "CV_PAGE_FORMAT_COMMAND"; "" for an unknown id
+const char *NodeKindName(uint8_t kind); // "NK_INT8"; "invalid kind" for a kind the format lacks
 
 // One piece of a byte answer.
 struct EscPiece {
