@@ -33,6 +33,15 @@ AccessStatus CompleteItemList(const ImageDescriptor &image, uint32_t key, const 
 AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                                uint32_t bufferSize, void *buffer, uint32_t *outSize);
 
+// The settings a print-mode row matches, in the row's order: ink count I[4],
+// I[9], media I[5], quality I[8], I[6] and I[81]. A request needs 82 slots.
+inline constexpr uint32_t kPrintModeSlots[6] = {4, 9, 5, 8, 6, 81};
+inline constexpr uint32_t kPrintModeSlotsNeeded = 82;
+
+// The first row whose six values equal the settings in `ints` (at least
+// kPrintModeSlotsNeeded slots), or nullptr: what key 4126 answers from.
+const PrintModeRow *FindPrintModeRow(const PrintModeTables &tables, const int32_t *ints);
+
 // Key 4126: the 192-byte print-mode record for I[4], I[9], I[5], I[8], I[6], I[81].
 AccessStatus AnswerPrintMode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                              uint32_t bufferSize, void *buffer, uint32_t *outSize);

@@ -9,13 +9,20 @@ namespace m4k7 {
 
 namespace {
 
-// The settings a row matches, in the row's order.
-constexpr uint32_t kMatchSlots[6] = {4, 9, 5, 8, 6, 81};
-constexpr uint32_t kSlotsNeeded = 82;
-
 constexpr uint32_t kSectionSizes[4] = {kSection1Size, kSection2Size, kSection3Size, kSection4Size};
 
 } // namespace
+
+const PrintModeRow *FindPrintModeRow(const PrintModeTables &tables, const int32_t *ints) {
+  if (tables.modeRows == nullptr) return nullptr;
+  for (uint32_t r = 0; r < tables.modeRowCount; ++r) {
+    const PrintModeRow &row = tables.modeRows[r];
+    bool all = true;
+    for (int i = 0; i < 6 && all; ++i) all = int32_t(row.match[i]) == ints[kPrintModeSlots[i]];
+    if (all) return &row;
+  }
+  return nullptr;
+}
 
 AccessStatus AnswerPrintMode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                              uint32_t bufferSize, void *buffer, uint32_t *outSize) {
@@ -26,7 +33,7 @@ AccessStatus AnswerPrintMode(const ImageDescriptor &image, uint32_t key, const A
       request == nullptr)
     return kFailed;
   const AccessWord ints = request->intParams ? request->intParamCount : 0;
-  if (ints < kSlotsNeeded) return kMissingInt;
+  if (ints < kPrintModeSlotsNeeded) return kMissingInt;
   if (bufferSize < kPrintModeRecordSize || buffer == nullptr) {
     *outSize = kPrintModeRecordSize;
     return kBufferTooSmall;
@@ -34,15 +41,7 @@ AccessStatus AnswerPrintMode(const ImageDescriptor &image, uint32_t key, const A
   auto *out = static_cast<uint8_t *>(buffer);
   std::memset(out, 0, kPrintModeRecordSize);
 
-  int32_t settings[6];
-  for (int i = 0; i < 6; ++i) settings[i] = request->intParams[kMatchSlots[i]];
-  const PrintModeRow *chosen = nullptr;
-  for (uint32_t r = 0; r < t.modeRowCount && chosen == nullptr; ++r) {
-    const PrintModeRow &row = t.modeRows[r];
-    bool all = true;
-    for (int i = 0; i < 6 && all; ++i) all = int32_t(row.match[i]) == settings[i];
-    if (all) chosen = &row;
-  }
+  const PrintModeRow *chosen = FindPrintModeRow(t, request->intParams);
   if (chosen == nullptr) return kNotFound;
 
   // A row naming a record past its table would hand the driver bytes from

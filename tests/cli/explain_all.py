@@ -1,6 +1,6 @@
 """Runs 'm4k7db explain' for every key of the image (and the driver keys
-answered by code) over several requests, and checks that the traced walk
-agrees with the engine and that explain reports the same status as get.
+answered by code) over several requests, and checks that explain, which
+records the engine's own walk, reports the same status as get.
 
 usage: explain_all.py TOOL PRINTER_NAME"""
 import concurrent.futures
@@ -41,8 +41,6 @@ def explain(job):
     key, db, n, extra = job
     args = [db, str(key)] + extra
     code, d = run(["explain"] + args + ["--format", "json"])
-    if not d["agrees"]:
-        return f"explain {' '.join(args)}: the trace disagrees with the engine"
     if n == 0 or extra[:1] == ["--ints"]:
         gcode, g = run(["get"] + args + ["--format", "json"])
         if g["status"] != d["status"] or gcode != code:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "describe.h"
+#include "drvlists/drvlists.h"
 #include "engine/engine.h"
 
 namespace imagec {
@@ -18,7 +19,6 @@ using namespace std::string_view_literals;
 constexpr uint16_t kFragmentKey = 0x5008;
 constexpr uint16_t kPageSetupKey = 4121;
 constexpr uint32_t kDriverSlots = 106;
-constexpr uint32_t kMatchSlots[6] = {4, 9, 5, 8, 6, 81};
 constexpr const char *kMatchNames[6] = {"I[4]", "I[9]", "I[5]", "I[8]", "I[6]", "I[81]"};
 
 // ESC ( c with 3 data bytes, ESC ( d with two big-endian resolutions,
@@ -110,7 +110,7 @@ bool CheckPrintModeAgreement(const m4k7::ImageDescriptor &image, std::string *er
 
   for (uint32_t r = 0; r < t.modeRowCount; ++r) {
     const m4k7::PrintModeRow &row = t.modeRows[r];
-    for (int i = 0; i < 6; ++i) ints[kMatchSlots[i]] = row.match[i];
+    for (int i = 0; i < 6; ++i) ints[m4k7::kPrintModeSlots[i]] = row.match[i];
     if (t.sectionTable1 == nullptr || row.section[0] >= t.sectionCounts[0]) {
       *error = RowName(r, row) + ": section 1 index " + std::to_string(row.section[0]) + " outside its table";
       return false;

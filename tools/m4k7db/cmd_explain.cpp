@@ -1,11 +1,11 @@
 // m4k7db explain DB KEY [settings]: the walk, node by node, checked against
 // the engine.
-#include <cstring>
 #include <ostream>
 
 #include "args.h"
 #include "cli.h"
 #include "decode.h"
+#include "drvlists/drvlists.h"
 #include "engine/engine.h"
 #include "engine/status.h"
 #include "json.h"
@@ -37,8 +37,8 @@ print-mode row that matches I[4], I[9], I[5], I[8], I[6], I[81].
   --format json   the trace as JSON
 
 %SETTINGS%
-Exit status: 0 answer, 1 no answer (status 1 or 3), 2 error (negative status,
-or a print-mode record that is not its row's sections), 64 bad usage.
+Exit status: 0 answer, 1 no answer (status 1 or 3), 2 error (negative
+status), 64 bad usage.
 
 Examples:
   m4k7db explain root 8 --i0 2
@@ -84,7 +84,6 @@ struct Explainer {
   bool json;
   std::ostream &out;
   Json report = Json::object();
-  bool agrees = true;
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
 
   // The engine's lookup of one key, recorded.
@@ -212,79 +211,49 @@ struct Explainer {
     report.set("entries", std::move(entries));
   }
 
+  // Key 4126: the row the service picks, by the service's own search.
   void printMode(const Answer &answer) {
-    static const uint32_t kSlots[6] = {4, 9, 5, 8, 6, 81};
     const m4k7::PrintModeTables &t = image.printModes;
     Json pm = Json::object();
     const AccessRequest &er = request.engineView();
-    if (er.intParamCount < 82 || !er.intParams) {
+    if (er.intParamCount < m4k7::kPrintModeSlotsNeeded || !er.intParams) {
       if (!json)
         out << "the record needs I[81]; the request has " << er.intParamCount << " integer slots: -3\n";
       pm.set("row", Json());
       report.set("printMode", std::move(pm));
-      agrees = agrees && answer.status == M4K7DB_MISSING_INT;
       return;
     }
-    int32_t settings[6];
     std::string text;
-    for (int i = 0; i < 6; ++i) {
-      settings[i] = er.intParams[kSlots[i]];
-      text +=
-          (i ? " " : "") + std::string("I[") + std::to_string(kSlots[i]) + "]=" + std::to_string(settings[i]);
-    }
-    int64_t row = -1;
-    std::vector<std::string> near;
-    for (uint32_t r = 0; t.modeRows && r < t.modeRowCount && row < 0; ++r) {
-      const m4k7::PrintModeRow &mr = t.modeRows[r];
-      bool all = true;
-      for (int i = 0; i < 6; ++i) all = all && int32_t(mr.match[i]) == settings[i];
-      if (all) row = r;
-    }
+    for (int i = 0; i < 6; ++i)
+      text += (i ? " I[" : "I[") + std::to_string(m4k7::kPrintModeSlots[i]) +
+              "]=" + std::to_string(er.intParams[m4k7::kPrintModeSlots[i]]);
     pm.set("settings", text);
-    if (row >= 0) {
-      const m4k7::PrintModeRow &mr = t.modeRows[row];
-      pm.set("row", row);
-      pm.set("sections", Json::arrayOf(std::vector<uint16_t>(mr.section, mr.section + 4)));
-      // The record the service answered must be the four section records of the row.
-      bool same =
-          answer.status == M4K7DB_OK && answer.bytes.size() == m4k7::kPrintModeRecordSize &&
-          std::memcmp(answer.bytes.data(), t.sectionTable1 + size_t(mr.section[0]) * m4k7::kSection1Size,
-                      m4k7::kSection1Size) == 0 &&
-          std::memcmp(answer.bytes.data() + 48, t.sectionTable2 + size_t(mr.section[1]) * m4k7::kSection2Size,
-                      m4k7::kSection2Size) == 0 &&
-          std::memcmp(answer.bytes.data() + 88, t.sectionTable3 + size_t(mr.section[2]) * m4k7::kSection3Size,
-                      m4k7::kSection3Size) == 0 &&
-          std::memcmp(answer.bytes.data() + 124,
-                      t.sectionTable4 + size_t(mr.section[3]) * m4k7::kSection4Size,
-                      m4k7::kSection4Size) == 0;
-      agrees = agrees && same;
-      pm.set("agrees", same);
+    const m4k7::PrintModeRow *row = m4k7::FindPrintModeRow(t, er.intParams);
+    if (row != nullptr) {
+      pm.set("row", uint32_t(row - t.modeRows));
+      pm.set("sections", Json::arrayOf(std::vector<uint16_t>(row->section, row->section + 4)));
       if (!json)
-        out << "print-mode rows searched for " << text << ":\n  row " << row
-            << " matches first: section records " << mr.section[0] << ", " << mr.section[1] << ", "
-            << mr.section[2] << ", " << mr.section[3] << '\n'
-            << "  the answer is those four records: " << (same ? "agrees\n" : "DISAGREES\n");
+        out << "print-mode rows searched for " << text << ":\n  row " << (row - t.modeRows)
+            << " matches first: section records " << row->section[0] << ", " << row->section[1] << ", "
+            << row->section[2] << ", " << row->section[3] << "\n";
     } else {
       // What the rows offer for the same ink count, I[9] and media.
+      std::vector<std::string> near;
       for (uint32_t r = 0; t.modeRows && r < t.modeRowCount; ++r) {
         const m4k7::PrintModeRow &mr = t.modeRows[r];
-        if (mr.match[0] == settings[0] && mr.match[1] == settings[1] && mr.match[2] == settings[2])
+        bool same = true;
+        for (int i = 0; i < 3; ++i) same = same && mr.match[i] == er.intParams[m4k7::kPrintModeSlots[i]];
+        if (same)
           near.push_back("I[8]=" + std::to_string(mr.match[3]) + " I[6]=" + std::to_string(mr.match[4]) +
                          " I[81]=" + std::to_string(mr.match[5]) + " (row " + std::to_string(r) + ")");
       }
-      bool same = answer.status == M4K7DB_NOT_FOUND;
-      agrees = agrees && same;
       pm.set("row", Json());
       pm.set("sameInkAndMedia", Json::arrayOf(near));
-      pm.set("agrees", same);
       if (!json) {
         out << "print-mode rows searched for " << text << ":\n  none of the " << t.modeRowCount
-            << " rows matches: the service answers 1\n";
-        if (!near.empty()) {
-          out << "  rows for the same I[4], I[9], I[5]:\n";
-          for (const std::string &n : near) out << "    " << n << '\n';
-        }
-        out << "  the service's status " << (same ? "agrees\n" : "DISAGREES\n");
+            << " rows matches: the service answers " << answer.status << "\n";
+        if (!near.empty()) out << "  rows for the same I[4], I[9], I[5]:\n";
+        for (const std::string &n : near) out << "    " << n << '\n';
       }
     }
     report.set("printMode", std::move(pm));
@@ -346,7 +315,6 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
 
   x.report.set("status", answer.status);
   x.report.set("statusName", m4k7::StatusName(answer.status));
-  x.report.set("agrees", x.agrees);
   if (json) {
     x.report.write(out);
     out << '\n';
@@ -358,10 +326,6 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
     if (!hint.empty()) out << "  " << hint << '\n';
     if (answer.status == M4K7DB_OK && !cl.brief)
       WriteAnswerText(out, KindOfKey(*db, key, request.engineView()), answer.bytes, 2);
-  }
-  if (!x.agrees) {
-    err << "m4k7db explain: the print-mode record is not the sections of its row\n";
-    return kExitError;
   }
   return ExitCodeOf(answer.status);
 }
