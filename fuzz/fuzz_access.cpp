@@ -6,7 +6,8 @@
 // - on 2 the reported size is accepted by a second call with that size;
 // - nothing is written past bufferSize, nothing into the request;
 // - outSize is untouched on 1 (out of range), 3 and -4, and on 0 holds the
-//   bytes written, except for the driver's item lists, which leave it.
+//   bytes written, except for the driver's item lists, which leave it;
+// - the compiled image's key index, bisected, answers as a scan of it does.
 //
 // Input layout: function, key (16 bits), key's high half selector, request
 // flags, printer choice, int count (0-300) and values, string count (0-12)
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "api/access.h"
 #include "fuzz_support.h"
 #include "m4k7db.h"
 #include "platform/test_hooks.h"
@@ -95,6 +97,18 @@ std::string PrinterDataText() {
 AccessStatus Call(int function, uint32_t key, const AccessRequest *request, uint32_t bufferSize, void *buffer,
                   uint32_t *outSize) {
   return kFunctions[function](key, request, bufferSize, buffer, outSize);
+}
+
+// The same call through the access step on the compiled image with its key
+// index unmarked, so that every lookup scans instead of bisecting.
+AccessStatus CallScanning(int function, uint32_t key, const AccessRequest *request, uint32_t bufferSize,
+                          void *buffer, uint32_t *outSize) {
+  constexpr m4k7::Database kDatabases[6] = {
+      m4k7::Database::Root,        m4k7::Database::Driver, m4k7::Database::LanguageMonitor,
+      m4k7::Database::Maintenance, m4k7::Database::PA,     m4k7::Database::StatusMonitor};
+  m4k7::ImageDescriptor scanned = m4k7::CompiledImage();
+  scanned.keysSorted = false;
+  return m4k7::AccessDatabase(scanned, kDatabases[function], key, request, bufferSize, buffer, outSize);
 }
 
 // The request and everything it references, kept alive for the call, with
@@ -223,6 +237,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (status == 0 && !LeavesSizeOnSuccess(function, low)) FUZZ_CHECK(outSize <= bufferSize);
   if (status == 0 && LeavesSizeOnSuccess(function, low)) FUZZ_CHECK(outSize == kUntouched);
   if (status == 2) FUZZ_CHECK(buffer.bytes == untouchedBuffer);
+
+  // The compiled image's bisected index answers as the scan would: status,
+  // size and every byte, a partly built list after a failure included.
+  GuardedBuffer scannedBuffer(hasBuffer ? bufferSize : 0);
+  uint32_t scannedSize = kUntouched;
+  const AccessStatus scannedStatus = CallScanning(function, key, request, bufferSize,
+                                                  hasBuffer ? scannedBuffer.data() : nullptr, &scannedSize);
+  FUZZ_CHECK(scannedStatus == status);
+  FUZZ_CHECK(scannedSize == outSize);
+  FUZZ_CHECK(scannedBuffer.bytes == buffer.bytes);
   if (status == 2 && outSize != kUntouched) {
     FUZZ_CHECK(!hasBuffer || outSize > bufferSize);
     // The two-call pattern: a buffer of the reported size is accepted.

@@ -4,7 +4,9 @@
 // count (or absent), so that a read outside any table is caught by the
 // sanitizers; the checks are that every call returns one of the eight
 // statuses, writes nothing past the buffer, and that a size query's answer
-// is accepted by a second call.
+// is accepted by a second call. Each operation also runs with the key index
+// marked sorted: where the index is sorted without repeats the outcome must
+// be the scan's, and where it is not every read must stay inside it.
 //
 // Input layout: a byte of table presence bits, a byte of list-table
 // presence bits, then each table as a count byte and its entries (nodes as
@@ -149,19 +151,39 @@ void ReadQuery(Reader &in, Query &q) {
   q.request.printerHandle = (shape & 0x20) ? g_printer : nullptr;
 }
 
+// What one operation gave: statuses, sizes and buffers of both calls.
+struct Outcome {
+  AccessStatus status = 0, status2 = 0;
+  uint32_t size = kUntouched, size2 = kUntouched;
+  std::vector<uint8_t> bytes, bytes2;
+  AccessStatus read = 0; // a printer-data read through a given descriptor, and its value
+  uint32_t value = 0;
+  bool operator==(const Outcome &) const = default;
+};
+
 // One operation in two calls: a size query, then the buffer it asked for.
-template <class Op> void TwoCalls(Op op, uint32_t firstSize) {
+template <class Op> Outcome TwoCalls(Op op, uint32_t firstSize) {
+  Outcome o;
   GuardedBuffer first(firstSize);
-  uint32_t size = kUntouched;
-  const AccessStatus status = op(firstSize, firstSize == 0 ? nullptr : first.data(), &size);
-  FUZZ_CHECK(IsAccessStatus(status));
+  o.status = op(firstSize, firstSize == 0 ? nullptr : first.data(), &o.size);
+  FUZZ_CHECK(IsAccessStatus(o.status));
   FUZZ_CHECK(first.intact());
-  if (status != 2 || size == kUntouched || size > (1u << 24)) return;
-  GuardedBuffer second(size);
-  uint32_t again = kUntouched;
-  const AccessStatus status2 = op(size, second.data(), &again);
-  FUZZ_CHECK(IsAccessStatus(status2));
+  o.bytes = first.bytes;
+  if (o.status != 2 || o.size == kUntouched || o.size > (1u << 24)) return o;
+  GuardedBuffer second(o.size);
+  o.status2 = op(o.size, second.data(), &o.size2);
+  FUZZ_CHECK(IsAccessStatus(o.status2));
   FUZZ_CHECK(second.intact());
+  o.bytes2 = second.bytes;
+  return o;
+}
+
+// An index the image compiler would mark: ascending, no key twice.
+bool SortedWithoutRepeats(const ImageDescriptor &image) {
+  if (image.keys == nullptr) return false;
+  for (uint32_t i = 1; i < image.keyCount; ++i)
+    if (image.keys[i] <= image.keys[i - 1]) return false;
+  return true;
 }
 
 } // namespace
@@ -185,7 +207,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Reader in(data, size);
   OwnedImage owned;
   ReadImage(in, owned);
-  const ImageDescriptor &image = owned.image;
+  // Every operation runs on the image as read (scanned, as every image
+  // without the compiler's mark) and again with the mark set: an index
+  // sorted without repeats must give identical outcomes; any other must
+  // still keep every read inside the index.
+  ImageDescriptor scanned = owned.image;
+  scanned.keysSorted = false;
+  ImageDescriptor marked = owned.image;
+  marked.keysSorted = true;
+  const bool sameAnswers = SortedWithoutRepeats(scanned);
 
   for (int n = 0; n < kMaxQueries && in.left() > 0; ++n) {
     const uint8_t what = in.u8();
@@ -195,69 +225,85 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Query q;
     ReadQuery(in, q);
     const AccessRequest *request = &q.request;
+    // What the operations read beyond the query, read once for both images.
+    uint32_t word0 = 0, word1 = 0;
+    LeafDescriptor given{};
+    std::vector<int32_t> ids;
     switch (what % 6) {
-    case 0: // through the access step of the database the key belongs to
-      TwoCalls(
-          [&](uint32_t bs, void *b, uint32_t *out) {
-            Database db = key < 0x1000   ? Database::Root
-                          : key < 0x2000 ? Database::Driver
-                          : key < 0x3000 ? Database::LanguageMonitor
-                          : key < 0x4000 ? Database::Maintenance
-                          : key < 0x6000 ? Database::PA
-                                         : Database::StatusMonitor;
-            return AccessDatabase(image, db, key, request, bs, b, out);
-          },
-          firstSize);
+    case 3:
+      word0 = in.u32();
+      word1 = in.u32();
       break;
-    case 1: // the driver's dispatch, list services included
-      TwoCalls([&](uint32_t bs, void *b,
-                   uint32_t *out) { return DispatchDriverKey(image, key, request, bs, b, out); },
-               firstSize);
-      break;
-    case 2: { // lookup and fetch, internal keys included
-      TwoCalls(
-          [&](uint32_t bs, void *b, uint32_t *out) {
-            LeafDescriptor leaf{};
-            AccessStatus s = LookupKey(image, key, request, &leaf);
-            return s == 0 ? FetchLeaf(image, request, bs, b, out, leaf) : s;
-          },
-          firstSize);
-      break;
-    }
-    case 3: { // a walk from arbitrary node words, then its fetch
-      const uint32_t word0 = in.u32(), word1 = in.u32();
-      TwoCalls(
-          [&](uint32_t bs, void *b, uint32_t *out) {
-            LeafDescriptor leaf{};
-            AccessStatus s = WalkNode(image, key, request, word0, word1, &leaf);
-            return s == 0 ? FetchLeaf(image, request, bs, b, out, leaf) : s;
-          },
-          firstSize);
-      break;
-    }
-    case 4: { // a fetch of an arbitrary descriptor, and a printer-data read through it
-      const LeafDescriptor leaf{in.u32(), in.u32()};
-      TwoCalls(
-          [&](uint32_t bs, void *b, uint32_t *out) { return FetchLeaf(image, request, bs, b, out, leaf); },
-          firstSize);
-      uint32_t value = 0;
-      FUZZ_CHECK(IsAccessStatus(ReadPrinterDword(image, g_printer, leaf, &value)));
-      break;
-    }
-    default: { // the item-list completion over ids the input gives
-      const uint32_t count = in.u8() % 16;
-      // The ids stand packed as 32-bit values at the start of the records.
-      std::vector<ListItem> items(count == 0 ? 1 : count);
-      std::vector<int32_t> ids(count);
+    case 4: given = {in.u32(), in.u32()}; break;
+    case 5:
+      ids.resize(in.u8() % 16);
       for (int32_t &id : ids) id = in.setting();
-      std::memset(items.data(), 0, items.size() * sizeof(ListItem));
-      if (count != 0) std::memcpy(items.data(), ids.data(), ids.size() * sizeof(int32_t));
-      const AccessStatus s =
-          CompleteItemList(image, key, request, uint32_t(count * sizeof(ListItem)), items.data(), count);
-      FUZZ_CHECK(IsAccessStatus(s));
       break;
+    default: break;
     }
-    }
+
+    auto ask = [&](const ImageDescriptor &image) -> Outcome {
+      switch (what % 6) {
+      case 0: // through the access step of the database the key belongs to
+        return TwoCalls(
+            [&](uint32_t bs, void *b, uint32_t *out) {
+              Database db = key < 0x1000   ? Database::Root
+                            : key < 0x2000 ? Database::Driver
+                            : key < 0x3000 ? Database::LanguageMonitor
+                            : key < 0x4000 ? Database::Maintenance
+                            : key < 0x6000 ? Database::PA
+                                           : Database::StatusMonitor;
+              return AccessDatabase(image, db, key, request, bs, b, out);
+            },
+            firstSize);
+      case 1: // the driver's dispatch, list services included
+        return TwoCalls([&](uint32_t bs, void *b,
+                            uint32_t *out) { return DispatchDriverKey(image, key, request, bs, b, out); },
+                        firstSize);
+      case 2: // lookup and fetch, internal keys included
+        return TwoCalls(
+            [&](uint32_t bs, void *b, uint32_t *out) {
+              LeafDescriptor leaf{};
+              AccessStatus s = LookupKey(image, key, request, &leaf);
+              return s == 0 ? FetchLeaf(image, request, bs, b, out, leaf) : s;
+            },
+            firstSize);
+      case 3: // a walk from arbitrary node words, then its fetch
+        return TwoCalls(
+            [&](uint32_t bs, void *b, uint32_t *out) {
+              LeafDescriptor leaf{};
+              AccessStatus s = WalkNode(image, key, request, word0, word1, &leaf);
+              return s == 0 ? FetchLeaf(image, request, bs, b, out, leaf) : s;
+            },
+            firstSize);
+      case 4: { // a fetch of an arbitrary descriptor, and a printer-data read through it
+        Outcome o = TwoCalls(
+            [&](uint32_t bs, void *b, uint32_t *out) { return FetchLeaf(image, request, bs, b, out, given); },
+            firstSize);
+        o.read = ReadPrinterDword(image, g_printer, given, &o.value);
+        FUZZ_CHECK(IsAccessStatus(o.read));
+        if (o.read != 0) o.value = 0;
+        return o;
+      }
+      default: { // the item-list completion over ids the input gives
+        const uint32_t count = uint32_t(ids.size());
+        // The ids stand packed as 32-bit values at the start of the records.
+        std::vector<ListItem> items(count == 0 ? 1 : count);
+        std::memset(items.data(), 0, items.size() * sizeof(ListItem));
+        if (count != 0) std::memcpy(items.data(), ids.data(), ids.size() * sizeof(int32_t));
+        Outcome o;
+        o.status =
+            CompleteItemList(image, key, request, uint32_t(count * sizeof(ListItem)), items.data(), count);
+        FUZZ_CHECK(IsAccessStatus(o.status));
+        o.bytes.resize(items.size() * sizeof(ListItem));
+        std::memcpy(o.bytes.data(), items.data(), o.bytes.size());
+        return o;
+      }
+      }
+    };
+    const Outcome byScan = ask(scanned);
+    const Outcome byMark = ask(marked);
+    if (sameAnswers) FUZZ_CHECK(byMark == byScan);
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 // or the full list table); CompleteItemList then asks the image once per
 // item, with the item's id in the setting's slot of a work copy, and once
 // per list for the mark pair.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/work_copy.h"
@@ -116,17 +117,18 @@ AccessStatus FillAttr1(const ImageDescriptor &image, uint16_t listId, ListItem *
   const uint32_t itemCount = t.itemCounts[list];
   if (count > itemCount) return kFailed;
   const uint64_t start = uint32_t(t.itemStarts[list]);
+  // The list's entries that lie in the pool: an id found among them is
+  // found before the list runs out of the pool; one that is not meets the
+  // pool's end (-1) if the list runs past it, else the list's end (1).
+  const uint32_t inPool =
+      start >= t.itemPoolCount ? 0 : uint32_t(std::min<uint64_t>(itemCount, t.itemPoolCount - start));
+  const uint16_t *ids = inPool == 0 ? t.itemIds : t.itemIds + start;
   for (uint32_t i = 0; i < count; ++i) {
-    bool found = false;
-    for (uint32_t j = 0; j < itemCount && !found; ++j) {
-      const uint64_t pool = start + j;
-      if (pool >= t.itemPoolCount) return kFailed;
-      if (uint32_t(t.itemIds[pool]) == uint32_t(items[i].id)) {
-        items[i].attr1 = t.itemValues[pool];
-        found = true;
-      }
-    }
-    if (!found) return kNotFound;
+    const uint32_t id = uint32_t(items[i].id);
+    uint32_t j = 0;
+    while (j < inPool && uint32_t(ids[j]) != id) ++j;
+    if (j == inPool) return inPool < itemCount ? kFailed : kNotFound;
+    items[i].attr1 = t.itemValues[start + j];
   }
   return kOk;
 }
@@ -138,12 +140,24 @@ AccessStatus FillPerItem(const ImageDescriptor &image, const ListConfig &config,
   if (ints <= config.slot) return kMissingInt;
   WorkCopy copy(RequestTemplate::Driver, request);
   if (!copy) return kFailed;
+  // Each per-item key's start node is found when the first item asks it,
+  // where a lookup would fail, and then only walked: the lookup depends on
+  // the image alone, so every later item would find the same node.
+  uint32_t starts[2] = {0, 0};
+  bool found[2] = {false, false};
   for (uint32_t i = 0; i < count; ++i) {
     copy.ints()[config.slot] = items[i].id;
-    for (const PerItemKey &q : config.perItem) {
+    for (int k = 0; k < 2; ++k) {
+      const PerItemKey &q = config.perItem[k];
       if (q.key == kNoKey) continue;
+      AccessStatus status = kOk;
+      if (!found[k]) {
+        if ((status = FindKeyStart(image, q.key, &starts[k])) != kOk) return status;
+        found[k] = true;
+      }
+      const DbNode &start = image.nodes[starts[k]];
       LeafDescriptor leaf{};
-      AccessStatus status = LookupKey(image, q.key, copy.get(), &leaf);
+      status = WalkNode(image, q.key, copy.get(), start.word0, start.word1, &leaf);
       if (status != kOk) return status;
       uint32_t size = 0;
       status = FetchLeaf(image, copy.get(), 4, FieldOf(items[i], q.field), &size, leaf);

@@ -27,12 +27,14 @@ inline constexpr uint32_t kMaxWalkDepth = 256;
 // nodes than this fails with -1. Real walks enter at most a few hundred.
 inline constexpr uint32_t kMaxWalkSteps = 65536;
 
-// The key's start node: the node index of its first entry in the index
-// (matched on the low 16 bits). 0; 3 not in the index; -1 absent tables or
-// an entry past the node table.
+// Finds the key's start node: the node index the key index gives for the
+// key's low 16 bits (first match; a marked index is bisected). 0 and
+// *index, which is below nodeCount; 3 not in the index; -1 absent index or
+// node table, or a start past the node table, in the order LookupKey meets
+// them. A service that walks one key per item finds its start once.
 AccessStatus FindKeyStart(const ImageDescriptor &image, uint32_t key, uint32_t *index);
 
-// Finds the key's start node (first match on the low 16 bits) and walks it.
+// Finds the key's start node (FindKeyStart) and walks it.
 // 0 and the descriptor on a leaf; 1 no leaf carries the key; 3 not in the
 // index; -1 absent tables or bad index; selector statuses pass through.
 AccessStatus LookupKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,

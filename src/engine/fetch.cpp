@@ -23,6 +23,30 @@ bool SliceFits(const void *pool, uint32_t poolCount, uint32_t offset, uint32_t n
 
 } // namespace
 
+// The computed leaves' fetch, apart from FetchLeaf so that the pool kinds,
+// which a list service fetches once per item, make no call that needs
+// registers saved.
+AccessStatus FetchComputed(const ImageDescriptor &image, const AccessRequest *request, uint32_t bufferSize,
+                           void *buffer, uint32_t *outSize, uint16_t id);
+AccessStatus FetchComputed(const ImageDescriptor &image, const AccessRequest *request, uint32_t bufferSize,
+                           void *buffer, uint32_t *outSize, uint16_t id) {
+  uint32_t required = 0;
+  const AccessStatus probe = ComputeValue(image, id, request, 0, nullptr, &required);
+  if (probe == kNotFound)
+    required = 0;
+  else if (probe != kOk && probe != kBufferTooSmall)
+    return probe;
+  if (buffer == nullptr || bufferSize < required) {
+    *outSize = required;
+    return kBufferTooSmall;
+  }
+  // The second call writes the answer and its final size.
+  const AccessStatus status = ComputeValue(image, id, request, bufferSize, buffer, &required);
+  if (status != kOk) return status;
+  *outSize = required;
+  return kOk;
+}
+
 AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *request, uint32_t bufferSize,
                        void *buffer, uint32_t *outSize, const LeafDescriptor &descriptor) {
   const NodeKind kind = kindOf(descriptor.word0);
@@ -38,14 +62,7 @@ AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *reques
   case NodeKind::NK_UINT8:
   case NodeKind::NK_UINT16: required = 4 * n; break;
   case NodeKind::NK_WIDE: required = 2 * n; break;
-  case NodeKind::NK_COMPUTED: {
-    const AccessStatus probe = ComputeValue(image, uint16_t(n), request, 0, nullptr, &required);
-    if (probe == kNotFound)
-      required = 0;
-    else if (probe != kOk && probe != kBufferTooSmall)
-      return probe;
-    break;
-  }
+  case NodeKind::NK_COMPUTED: return FetchComputed(image, request, bufferSize, buffer, outSize, uint16_t(n));
   default: return kFailed;
   }
 
@@ -79,16 +96,10 @@ AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *reques
     if (!SliceFits(image.shortPool, image.shortCount, offset, n)) return kFailed;
     Widen<uint32_t>(image.shortPool + offset, n, buffer);
     break;
-  case NodeKind::NK_WIDE:
+  default: // NK_WIDE
     if (!SliceFits(image.bytePool, image.byteSize, offset, n)) return kFailed;
     Widen<uint16_t>(image.bytePool + offset, n, buffer);
     break;
-  default: {
-    // NK_COMPUTED: the second call writes the answer and its final size.
-    const AccessStatus status = ComputeValue(image, uint16_t(n), request, bufferSize, buffer, &required);
-    if (status != kOk) return status;
-    break;
-  }
   }
   *outSize = required;
   return kOk;

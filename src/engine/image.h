@@ -111,6 +111,12 @@ struct ImageDescriptor {
   uint32_t shortCount;
   uint32_t byteSize;
   uint32_t stringSize;
+  // Set by the image compiler after it has checked that `keys` ascends
+  // with no key twice; lookups then bisect the index. An image without it
+  // (every hand-made one) is scanned from the front and its first match
+  // wins. Bisecting an index that is marked but not sorted may miss a key;
+  // it never reads outside the index.
+  bool keysSorted;
 };
 
 // The image compiled into the module.

@@ -1,6 +1,7 @@
 #include "engine/work_copy.h"
 
 #include <cstddef>
+#include <cstring>
 #include <new>
 
 #include "platform/platform.h"
@@ -76,7 +77,11 @@ AccessRequest *MakeWorkCopy(int32_t templateNumber, const AccessRequest *source)
   copy->intParams = ints;
   const uint32_t givenInts =
       source == nullptr ? 0 : Provided(source->intParams, source->intParamCount, shape.intSlots);
-  for (uint32_t i = 0; i < shape.intSlots; ++i) ints[i] = i < givenInts ? source->intParams[i] : 0;
+  // The list services make one per call and set a slot per item: the 106
+  // driver slots go as one block copy, not slot by slot.
+  if (givenInts != 0) std::memcpy(ints, source->intParams, givenInts * sizeof(int32_t));
+  if (givenInts < shape.intSlots)
+    std::memset(ints + givenInts, 0, (shape.intSlots - givenInts) * sizeof(int32_t));
   return copy;
 }
 

@@ -18,6 +18,7 @@ namespace {
 using imagec::ImageBuilder;
 using imagec::is;
 using imagec::otherwise;
+using imagec::text;
 
 constexpr uint32_t kNoSize = 0xDEADBEEF;
 constexpr uint16_t kFragment = 0x5008;
@@ -338,6 +339,133 @@ TEST(ItemLists, PerItemKeyFailures) {
     Call call = Dispatch(img->image, 4118, r.request, 20);
     EXPECT_EQ(call.status, c.want) << c.what;
     EXPECT_EQ(call.size, kNoSize) << c.what;
+  }
+}
+
+// A per-item key's start node is found when the first item asks for it and
+// walked for every item: the failures come where the lookups had them, on
+// both of the index's searches.
+TEST(ItemLists, PerItemKeysFailWhereTheFirstItemAsks) {
+  struct Case {
+    const char *what;
+    std::vector<int64_t> ids;
+    void (*content)(ImageBuilder &);
+    uint16_t brokenStart; // a per-item key whose start node is moved past the table; 0: none
+    AccessStatus want;
+  };
+  const Case kCases[] = {
+      {"no items: no per-item key is asked", {}, [](ImageBuilder &) {}, 0, 0},
+      {"first key missing", {1, 2}, [](ImageBuilder &b) { b.key(20487, b.ints(20487, {-4})); }, 0, 3},
+      {"second key missing", {1, 2}, [](ImageBuilder &b) { b.key(20486, b.ints(20486, {0})); }, 0, 3},
+      {"first key's walk fails before the second key is missed",
+       {1, 2},
+       [](ImageBuilder &b) {
+         b.key(20486, b.selectString(0, {text("SSR", b.ints(20486, {1}))})); // a work copy has no strings
+       },
+       0,
+       -2},
+      {"second key's start past the node table",
+       {1, 2},
+       [](ImageBuilder &b) {
+         b.key(20486, b.ints(20486, {0}));
+         b.key(20487, b.ints(20487, {-4}));
+       },
+       20487,
+       -1},
+      {"the second item's walk finds no case",
+       {1, 2},
+       [](ImageBuilder &b) {
+         b.key(20486, b.select(8, {is(1, b.ints(20486, {10}))}));
+         b.key(20487, b.ints(20487, {-4}));
+       },
+       0,
+       1},
+      {"every item answered",
+       {1, 2},
+       [](ImageBuilder &b) {
+         b.key(20486, b.select(8, {is(1, b.ints(20486, {10})), is(2, b.ints(20486, {20}))}));
+         b.key(20487, b.ints(20487, {-4}));
+       },
+       0,
+       0},
+  };
+  for (const Case &c : kCases) {
+    auto img = Build([&c](ImageBuilder &b) {
+      b.key(4118, b.ints(4118, c.ids));
+      b.key(20485, b.ints(20485, {2, 1}));
+      c.content(b);
+    });
+    if (c.brokenStart != 0) {
+      for (size_t i = 0; i < img->tables.keys.size(); ++i)
+        if (img->tables.keys[i] == c.brokenStart) img->tables.keyNodes[i] = 999999;
+      img->refresh();
+    }
+    ASSERT_TRUE(img->image.keysSorted) << c.what;
+    ImageDescriptor scanned = img->image;
+    scanned.keysSorted = false;
+    Ints r(106);
+    const uint32_t size = uint32_t(20 * c.ids.size());
+    const Call marked = Dispatch(img->image, 4118, r.request, size);
+    const Call scan = Dispatch(scanned, 4118, r.request, size);
+    EXPECT_EQ(marked.status, c.want) << c.what;
+    EXPECT_EQ(scan.status, c.want) << c.what;
+    EXPECT_EQ(marked.size, scan.size) << c.what;
+    if (c.want == 0) {
+      EXPECT_EQ(marked.bytes, scan.bytes) << c.what;
+      if (!c.ids.empty()) {
+        EXPECT_EQ(Items(marked)[1].attr1, 20) << c.what;
+      }
+    }
+  }
+}
+
+// The driver keys of the compiled image, list services included, answer
+// alike whether its key index is bisected or scanned: status, size and
+// bytes, for the size query and the fetch, and for requests too short for
+// the list services.
+TEST(ItemLists, CompiledImageAnswersAlikeOnBothLookupPaths) {
+  const ImageDescriptor &marked = CompiledImage();
+  ASSERT_TRUE(marked.keysSorted);
+  ImageDescriptor scanned = marked;
+  scanned.keysSorted = false;
+  const std::initializer_list<std::pair<uint32_t, int32_t>> kDriver = {
+      {4, 4}, {5, 1}, {6, 1}, {7, 7}, {8, 2}, {28, 9}, {96, 14800}, {97, 21000}};
+  struct Settings {
+    const char *what;
+    uint32_t count;
+    std::vector<std::pair<uint32_t, int32_t>> changes;
+  };
+  const Settings kSettings[] = {
+      {"standard", 106, {}},
+      {"borderless", 106, {{52, 5}}},
+      {"media 275", 106, {{5, 275}}},
+      {"I[81] = 1", 106, {{81, 1}}},
+      {"I[9] = 1, six inks", 106, {{9, 1}, {4, 6}}},
+      {"a paper size without a page-format command", 106, {{28, 8}}},
+      {"four ints", 4, {}},
+      {"nine ints", 9, {}},
+      {"no ints", 0, {}},
+  };
+  for (const Settings &s : kSettings) {
+    std::vector<int32_t> values(s.count, 0);
+    for (auto [slot, v] : kDriver)
+      if (slot < s.count) values[slot] = v;
+    for (auto [slot, v] : s.changes) values.at(slot) = v;
+    AccessRequest r{};
+    r.intParamCount = s.count;
+    r.intParams = values.empty() ? nullptr : values.data();
+    for (uint32_t key = 0x1001; key <= 0x10FF; ++key) {
+      const Call sizeQuery = Dispatch(marked, key, r, 0, false);
+      const Call sizeScanned = Dispatch(scanned, key, r, 0, false);
+      ASSERT_EQ(sizeQuery.status, sizeScanned.status) << s.what << ", key " << key;
+      ASSERT_EQ(sizeQuery.size, sizeScanned.size) << s.what << ", key " << key;
+      if (sizeQuery.status != 2 || sizeQuery.size > 4096) continue;
+      const Call answer = Dispatch(marked, key, r, sizeQuery.size);
+      const Call answerScanned = Dispatch(scanned, key, r, sizeQuery.size);
+      ASSERT_EQ(answer.status, answerScanned.status) << s.what << ", key " << key;
+      EXPECT_EQ(answer.size, answerScanned.size) << s.what << ", key " << key;
+      EXPECT_EQ(answer.bytes, answerScanned.bytes) << s.what << ", key " << key;
+    }
   }
 }
 

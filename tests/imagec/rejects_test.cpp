@@ -244,5 +244,44 @@ TEST(CompilerRejects, EveryProblemIsReportedNotOnlyTheFirst) {
       << error;
 }
 
+// The engine bisects a marked index, so the mark goes only on one that
+// ascends without repeats; the layout always sorts, so the check is fed
+// tables directly.
+TEST(CompilerRejects, KeyIndexMarkedOnlyWhenAscendingWithoutRepeats) {
+  struct Case {
+    const char *what;
+    std::vector<uint16_t> keys;
+    const char *message; // nullptr: marked
+  } cases[] = {
+      {"ascending", {2, 3, 9, 0x1001, 0xFFFF}, nullptr},
+      {"one key", {7}, nullptr},
+      {"no keys", {}, nullptr},
+      {"a key below the one before",
+       {2, 9, 3, 12},
+       "key 0x0003 (3): key index entry 2 is below the key before it, so lookups cannot bisect it"},
+      {"a repeated key", {2, 3, 3, 12}, "key 0x0003 (3): key index entry 2 repeats the key before it"},
+      {"out of order at the end", {2, 3, 12, 4}, "key 0x0004 (4): key index entry 3 is below"},
+  };
+  for (const Case &c : cases) {
+    ImageTables t;
+    t.keys = c.keys;
+    t.keyNodes.assign(c.keys.size(), 0);
+    t.keysSorted = c.message != nullptr; // a stale mark must not survive a refusal
+    std::string error;
+    EXPECT_EQ(MarkSortedKeys(&t, &error), c.message == nullptr) << c.what;
+    EXPECT_EQ(t.keysSorted, c.message == nullptr) << c.what;
+    EXPECT_EQ(t.descriptor().keysSorted, c.message == nullptr) << c.what;
+    if (c.message) {
+      EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ":\n" << error;
+    }
+  }
+
+  ImageBuilder b;
+  b.key(0x1001, b.ints(0x1001, {1}));
+  b.key(2, b.ints(2, {2}));
+  b.key(0x6001, b.ints(0x6001, {3}));
+  EXPECT_TRUE(MustCompile(b).descriptor().keysSorted);
+}
+
 } // namespace
 } // namespace imagec

@@ -457,7 +457,26 @@ m4k7::ImageDescriptor ImageTables::descriptor() const {
   d.shortCount = uint32_t(shorts.size());
   d.byteSize = uint32_t(bytes.size());
   d.stringSize = uint32_t(strings.size());
+  d.keysSorted = keysSorted;
   return d;
+}
+
+// The engine bisects a marked index and would miss keys in one out of
+// order, so the mark is given only after this check of its own, whatever
+// the layout and the validation before it promise.
+bool MarkSortedKeys(ImageTables *tables, std::string *error) {
+  tables->keysSorted = false;
+  const std::vector<uint16_t> &keys = tables->keys;
+  for (size_t i = 1; i < keys.size(); ++i)
+    if (keys[i] <= keys[i - 1]) {
+      if (error)
+        *error = KeyLabel(keys[i]) + ": key index entry " + std::to_string(i) +
+                 (keys[i] == keys[i - 1] ? " repeats the key before it" : " is below the key before it") +
+                 ", so lookups cannot bisect it";
+      return false;
+    }
+  tables->keysSorted = true;
+  return true;
 }
 
 bool Compile(const ImageBuilder &content, ImageTables *out, std::string *error) {
@@ -468,6 +487,7 @@ bool Compile(const ImageBuilder &content, ImageTables *out, std::string *error) 
     if (error) *error = problems;
     return false;
   }
+  if (!MarkSortedKeys(&tables, error)) return false;
   *out = std::move(tables);
   return true;
 }

@@ -32,6 +32,8 @@ struct ImageTables {
   std::vector<m4k7::PrintModeRow> modeRows;
   std::vector<uint8_t> section1, section2, section3, section4; // records back to back
 
+  bool keysSorted = false; // see MarkSortedKeys
+
   // Every table present (possibly empty); nullptr only for empty vectors.
   m4k7::ImageDescriptor descriptor() const;
 };
@@ -40,5 +42,10 @@ struct ImageTables {
 // and the node ("key 0x1016 (4118): node 2311: guard outside a guarded
 // sequence") when the content breaks an invariant of the image.
 bool Compile(const ImageBuilder &content, ImageTables *out, std::string *error);
+
+// Marks the tables for bisecting lookups once it has checked that the key
+// index ascends with no key twice; Compile calls it last. False, with the
+// mark cleared and a message naming the first key out of place, otherwise.
+bool MarkSortedKeys(ImageTables *tables, std::string *error);
 
 } // namespace imagec

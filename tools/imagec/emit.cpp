@@ -150,6 +150,7 @@ std::string EmitImageSource(const ImageTables &t) {
       << d.nodeCount << ",\n    .keyCount = " << d.keyCount << ",\n    .intCount = " << d.intCount
       << ",\n    .shortCount = " << d.shortCount << ",\n    .byteSize = " << d.byteSize
       << ",\n    .stringSize = " << d.stringSize
+      << ",\n    .keysSorted = " << (d.keysSorted ? "true" : "false")
       << ",\n};\n\n"
          "} // namespace\n\n"
          "// A constant: no construction at load time, nothing allocated.\n"
