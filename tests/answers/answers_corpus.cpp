@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -284,7 +285,7 @@ std::string Describe(const Request &r) {
 
 class Corpus {
 public:
-  Corpus(const ImageDescriptor &image, CorpusPrinter &printer) : image_(image), printer_(printer) {}
+  explicit Corpus(CorpusPrinter &printer) : printer_(printer) {}
 
   std::string error;
   std::string text;
@@ -400,7 +401,6 @@ private:
     ++callsPerDatabase[kDatabases[db].name];
   }
 
-  const ImageDescriptor &image_;
   CorpusPrinter &printer_;
   std::vector<const char *> pointers_;
   std::u16string name_;
@@ -702,7 +702,6 @@ private:
       base = DriverBase(defaults_);
       base.MarkBase("base");
     }
-    const size_t first = corpus_.text.size();
     // The request without integer parameters, and the base request in each
     // country.
     Request empty = StandardRequest(info);
@@ -758,7 +757,6 @@ private:
         r.strings[slot] = t;
         corpus_.Ask(db, key, r);
       }
-    (void)first;
   }
 
   const ImageDescriptor &image_;
@@ -814,7 +812,7 @@ int Main(int argc, char **argv) {
   }
   // The control blocks stamp the time; every run sees the same one.
   const platform::testing::FixedClock clock(platform::LocalTime{2004, 2, 29, 23, 59, 58});
-  Corpus corpus(CompiledImage(), *printer);
+  Corpus corpus(*printer);
   Planner(CompiledImage(), corpus).Run();
   if (!corpus.error.empty()) {
     std::fprintf(stderr, "the corpus printer failed: %s\n", corpus.error.c_str());

@@ -1,11 +1,11 @@
-// The corpus printer of Windows builds: a printer in the spooler whose
-// value is set with SetPrinterDataW (REG_BINARY, so that short and long
-// values are stored as given) and removed with DeletePrinterDataW.
+// The corpus printer of Windows builds: two printers in the spooler, one
+// whose value is set with SetPrinterDataW (REG_BINARY, so that short and
+// long values are stored as given) and one that never holds a value, for
+// requests whose value is missing (Wine's spooler has no
+// DeletePrinterDataW to take a value away again).
 #include "answers/corpus_printer.h"
 
 #if defined(_WIN32)
-
-#include <set>
 
 #include "windows/spooler_printer.h"
 
@@ -16,28 +16,29 @@ std::wstring Wide(const std::string &ascii) { return std::wstring(ascii.begin(),
 
 class SpoolerCorpusPrinter final : public CorpusPrinter {
 public:
-  SpoolerCorpusPrinter() : printer_(L"corpus") {}
-  std::string Create() { return printer_.Create(); }
-  std::u16string Name() const override { return printer_.name16(); }
+  SpoolerCorpusPrinter() : holding_(L"corpus"), empty_(L"corpus empty") {}
+  std::string Create() {
+    std::string why = holding_.Create();
+    return why.empty() ? empty_.Create() : why;
+  }
+  std::u16string Name() const override { return current_->name16(); }
   std::string Store(const std::string &valueName, const std::optional<std::vector<uint8_t>> &bytes) override {
-    for (const std::string &name : stored_) {
-      const DWORD rc = printer_.Remove(Wide(name).c_str());
-      if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
-        return "DeletePrinterDataW " + name + " failed with error " + std::to_string(rc);
+    if (!bytes) {
+      current_ = &empty_;
+      return "";
     }
-    stored_.clear();
-    if (!bytes) return "";
+    current_ = &holding_;
     const std::vector<BYTE> data(bytes->begin(), bytes->end());
-    const DWORD rc = printer_.Set(Wide(valueName).c_str(), REG_BINARY, data);
+    const DWORD rc = holding_.Set(Wide(valueName).c_str(), REG_BINARY, data);
     if (rc != ERROR_SUCCESS)
       return "SetPrinterDataW " + valueName + " failed with error " + std::to_string(rc);
-    stored_.insert(valueName);
     return "";
   }
 
 private:
-  test::SpoolerPrinter printer_;
-  std::set<std::string> stored_;
+  test::SpoolerPrinter holding_;
+  test::SpoolerPrinter empty_;
+  const test::SpoolerPrinter *current_ = &empty_;
 };
 
 } // namespace

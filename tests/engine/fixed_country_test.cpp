@@ -31,7 +31,9 @@ TEST(FixedCountry, TheEngineReadsTheFixedText) {
     FixedLocaleCountry fixed(c.text);
     int32_t country = -7;
     EXPECT_EQ(ReadLocaleCountry(kLocaleSource, &country), c.status);
-    if (c.status == kOk) EXPECT_EQ(country, c.country);
+    if (c.status == kOk) {
+      EXPECT_EQ(country, c.country);
+    }
   }
 }
 
@@ -48,7 +50,9 @@ TEST(FixedCountry, BufferSizesAndRestore) {
   }
   int32_t after = 0;
   EXPECT_EQ(ReadLocaleCountry(kLocaleSource, &after), system);
-  if (system == kOk) EXPECT_EQ(after, before) << "the system's country is back";
+  if (system == kOk) {
+    EXPECT_EQ(after, before) << "the system's country is back";
+  }
 }
 
 } // namespace

@@ -95,14 +95,6 @@ DWORD SpoolerPrinter::SetDword(const wchar_t *valueName, DWORD value) {
   return Set(valueName, REG_DWORD, data);
 }
 
-DWORD SpoolerPrinter::Remove(const wchar_t *valueName) {
-  HANDLE h = OpenFull(name_);
-  if (h == nullptr) return GetLastError();
-  DWORD rc = DeletePrinterDataW(h, Mutable(valueName));
-  ClosePrinter(h);
-  return rc;
-}
-
 } // namespace m4k7::test
 
 #endif

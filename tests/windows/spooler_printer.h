@@ -27,8 +27,6 @@ public:
   // SetPrinterDataW through a handle with full access: 0 or the error.
   DWORD Set(const wchar_t *valueName, DWORD type, const std::vector<BYTE> &data);
   DWORD SetDword(const wchar_t *valueName, DWORD value);
-  // DeletePrinterDataW: 0, or the error (ERROR_FILE_NOT_FOUND when absent).
-  DWORD Remove(const wchar_t *valueName);
 
   const std::wstring &name() const { return name_; }
   const std::u16string name16() const { return std::u16string(name_.begin(), name_.end()); }
