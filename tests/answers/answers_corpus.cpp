@@ -380,7 +380,7 @@ private:
         answer = n == 0 ? "empty" : Hex(buffer.data(), n);
       } else {
         char digest[64];
-        std::snprintf(digest, sizeof digest, "len=%zu fnv=%016llX", n,
+        std::snprintf(digest, sizeof digest, "len=%llu fnv=%016llX", static_cast<unsigned long long>(n),
                       static_cast<unsigned long long>(Fnv1a64(buffer.data(), n)));
         answer = digest;
       }
@@ -540,8 +540,8 @@ private:
     Enumerate(modeOrder, 0, defaults_, &all);
     const size_t modes = all.size();
     Enumerate(pageOrder, 0, defaults_, &all);
-    std::fprintf(stderr, "driver settings: %zu print-mode and %zu page combinations\n", modes,
-                 all.size() - modes);
+    std::fprintf(stderr, "driver settings: %llu print-mode and %llu page combinations\n",
+                 static_cast<unsigned long long>(modes), static_cast<unsigned long long>(all.size() - modes));
     std::string line = "# drv settings base:";
     for (auto [slot, value] : defaults_) line += " " + std::to_string(slot) + "=" + std::to_string(value);
     corpus_.text += line + "\n";
@@ -731,7 +731,10 @@ private:
       }
     }
     std::vector<PrinterSetting> printers{PrinterSetting{}};
+    size_t representative = 0; // the first value the select distinguishes, as four bytes
     if (!d.printerData.empty()) printers = PrinterDomain(d);
+    for (size_t p = printers.size(); p-- > 0;)
+      if (printers[p].bytes && printers[p].bytes->size() == 4) representative = p;
     std::vector<std::string> locales{kLocales[0]};
     if (!d.locale.empty()) locales.assign(std::begin(kLocales), std::end(kLocales));
 
@@ -741,7 +744,7 @@ private:
           for (const std::string &locale : locales) {
             // Each printer and country with the first combination; the
             // others with the printer holding the first distinguished value.
-            if (&c != &combos.front() && p != 0 && p != printers.size() / 2) continue;
+            if (&c != &combos.front() && p != representative) continue;
             Request r = base;
             for (auto [slot, value] : c) r.Set(slot, value);
             for (auto [slot, value] : dims) r.Set(uint32_t(slot), value);
@@ -786,8 +789,8 @@ int CompareLines(const std::string &expected, const std::string &actual) {
     const std::string el = expected.substr(e, ee - e), al = actual.substr(a, ae - a);
     if (el != al || (e < expected.size()) != (a < actual.size())) {
       std::fprintf(stderr,
-                   "answers differ from the committed corpus at line %zu:\n  expected: %s\n  actual:   %s\n",
-                   line, e < expected.size() ? el.c_str() : "(end of file)",
+                   "answers differ from the committed corpus at line %llu:\n  expected: %s\n  actual:   %s\n",
+                   static_cast<unsigned long long>(line), e < expected.size() ? el.c_str() : "(end of file)",
                    a < actual.size() ? al.c_str() : "(end of output)");
       return 1;
     }
@@ -824,8 +827,8 @@ int Main(int argc, char **argv) {
     total += calls;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::fprintf(stderr, "total %llu requests, %zu bytes, %.2f s\n", static_cast<unsigned long long>(total),
-               corpus.text.size(), seconds);
+  std::fprintf(stderr, "total %llu requests, %llu bytes, %.2f s\n", static_cast<unsigned long long>(total),
+               static_cast<unsigned long long>(corpus.text.size()), seconds);
 
   if (std::strcmp(argv[1], "--write") == 0) {
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
