@@ -78,6 +78,11 @@ const std::vector<std::pair<int32_t, int32_t>> kDimensions = {{21000, 29700}, {1
 // the print-mode record).
 constexpr uint32_t kFirstListKey = 4108, kLastListKey = 4126;
 
+// The module's own keys, which no function accepts; the fragment key's
+// index entry is the node under which every driver tree hangs.
+constexpr uint32_t kFirstInternalKey = 0x5001, kLastInternalKey = 0x5FFF;
+constexpr uint32_t kFragmentKey = 0x5008;
+
 // The value the root's key 8 names a printer-data value by.
 constexpr uint32_t kValueNameKey = 8;
 
@@ -441,7 +446,7 @@ public:
     }
     // The internal keys the image holds: no function accepts them.
     for (uint32_t i = 0; i < image_.keyCount; ++i)
-      if (image_.keys[i] >= 0x5001 && image_.keys[i] <= 0x5FFF)
+      if (image_.keys[i] >= kFirstInternalKey && image_.keys[i] <= kLastInternalKey)
         corpus_.Ask(kDriver, image_.keys[i], StandardRequest(kDatabases[kDriver]));
   }
 
@@ -510,7 +515,8 @@ private:
   void LearnDriverSettings() {
     const DatabaseInfo &drv = kDatabases[kDriver];
     uint32_t root = 0;
-    if (InIndex(0x5008, &root)) analyser_.Visit(root, &driverValues_); // the tree every driver key hangs in
+    if (InIndex(kFragmentKey, &root))
+      analyser_.Visit(root, &driverValues_); // the tree every driver key hangs in
     const std::vector<int32_t> chain = Ints(corpus_.Answer(kDriver, kChainKey, StandardRequest(drv)), 4);
     const std::vector<int32_t> defaults =
         Ints(corpus_.Answer(kDriver, kDefaultsKey, StandardRequest(drv)), 4);
