@@ -66,9 +66,10 @@ if [ -z "$not_run" ]; then
   tests=()
 else
   # Linking a test program runs it under Wine to list its tests, so
-  # without Wine only the DLL and its C caller are built.
-  cmake --build --preset windows-x86 --target m4k7db m4k7db_dll_caller
-  echo "windows-x86: built the DLL and its C caller"
+  # without Wine only the DLL, its C caller and the answers corpus (a plain
+  # program, listed by nothing) are built; none of them runs.
+  cmake --build --preset windows-x86 --target m4k7db m4k7db_dll_caller answers_corpus
+  echo "windows-x86: built the DLL, its C caller and the answers corpus program (not run)"
   # The tests that read the DLL with objdump or as bytes instead of running it.
   tests=(-R '^WindowsDll\.(ExportTable|VersionResource)$')
 fi

@@ -8,6 +8,7 @@
 #include "platform/test_hooks.h"
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
 
 namespace m4k7::platform::testing {
@@ -22,6 +23,9 @@ struct HookState {
   std::atomic<bool> clockFixed{false};
   std::mutex clockLock; // guards fixedTime against torn copies
   LocalTime fixedTime{};
+  std::atomic<bool> countryFixed{false};
+  std::mutex countryLock; // guards countryText
+  char countryText[16]{};
 };
 
 HookState &State() {
@@ -48,6 +52,18 @@ void FixClock(const LocalTime *time) {
   s.clockFixed.store(time != nullptr);
 }
 
+void FixLocaleCountry(const char *text) {
+  HookState &s = State();
+  std::lock_guard<std::mutex> hold(s.countryLock);
+  if (text != nullptr) {
+    std::size_t n = std::strlen(text);
+    if (n >= sizeof s.countryText) n = sizeof s.countryText - 1;
+    std::memcpy(s.countryText, text, n);
+    s.countryText[n] = '\0';
+  }
+  s.countryFixed.store(text != nullptr);
+}
+
 namespace detail {
 
 bool AllocationMustFail() {
@@ -67,6 +83,25 @@ bool ReadFixedClock(LocalTime *now) {
   std::lock_guard<std::mutex> hold(s.clockLock);
   if (!s.clockFixed.load()) return false;
   *now = s.fixedTime;
+  return true;
+}
+
+bool ReadFixedLocaleCountry(char *buffer, uint32_t size, uint32_t *length) {
+  HookState &s = State();
+  if (!s.countryFixed.load()) return false;
+  std::lock_guard<std::mutex> hold(s.countryLock);
+  if (!s.countryFixed.load()) return false;
+  const uint32_t needed = uint32_t(std::strlen(s.countryText)) + 1;
+  if (needed == 1)
+    *length = 0;
+  else if (buffer == nullptr || size == 0)
+    *length = needed;
+  else if (size < needed)
+    *length = 0;
+  else {
+    std::memcpy(buffer, s.countryText, needed);
+    *length = needed;
+  }
   return true;
 }
 

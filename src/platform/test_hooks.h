@@ -1,5 +1,6 @@
 // Hooks that only builds with M4K7DB_TEST_HOOKS have: tests make the N-th
-// heap allocation fail, count live blocks and fix the clock. The shared
+// heap allocation fail, count live blocks, fix the clock and fix the
+// locale's country code. The shared
 // library is built without them and keeps no mutable state.
 #pragma once
 
@@ -26,6 +27,13 @@ int64_t LiveBlocks();
 // Replaces the clock with a fixed time; nullptr restores the real clock.
 void FixClock(const LocalTime *time);
 
+// Replaces the user's locale country text (the system's "33" for France)
+// with a fixed one; "" makes the country unknown, as on a system that cannot
+// tell it; nullptr restores the system's. Texts longer than 15 characters
+// are cut. Wine keeps one user locale per prefix, so tests that need
+// several countries in one process fix them here.
+void FixLocaleCountry(const char *text);
+
 // RAII: arm a failure at n for one scope, disarm at its end.
 class HeapFailAt {
 public:
@@ -46,6 +54,9 @@ bool AllocationMustFail();
 void NoteBlockAllocated();
 void NoteBlockReleased();
 bool ReadFixedClock(LocalTime *now);
+// When a country is fixed: true, with *length what LocaleCountryText
+// returns for the fixed text (buffer and size as there).
+bool ReadFixedLocaleCountry(char *buffer, uint32_t size, uint32_t *length);
 } // namespace detail
 #endif
 
@@ -58,6 +69,14 @@ public:
 
 private:
   LocalTime time_;
+};
+
+class FixedLocaleCountry {
+public:
+  explicit FixedLocaleCountry(const char *text) { FixLocaleCountry(text); }
+  ~FixedLocaleCountry() { FixLocaleCountry(nullptr); }
+  FixedLocaleCountry(const FixedLocaleCountry &) = delete;
+  FixedLocaleCountry &operator=(const FixedLocaleCountry &) = delete;
 };
 
 } // namespace m4k7::platform::testing

@@ -1,5 +1,5 @@
 # Fails if a shipped binary holds any of the test hooks (the failing heap,
-# the live-block count, the fixed clock): they belong to test programs only.
+# the live-block count, the fixed clock and country): they belong to test programs only.
 #   cmake -DNM=nm "-DBINARIES=libm4k7db.so;m4k7db" -P check_no_hooks.cmake
 cmake_policy(VERSION 3.20)
 
@@ -10,7 +10,7 @@ foreach(binary IN LISTS BINARIES)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "${NM} failed on ${binary}: ${errors}")
   endif()
-  string(REGEX MATCHALL "[^\n]*(FailAllocationAt|AllocationMustFail|LiveBlocks|FixClock|ReadFixedClock)[^\n]*" hooks "${listing}")
+  string(REGEX MATCHALL "[^\n]*(FailAllocationAt|AllocationMustFail|LiveBlocks|FixClock|ReadFixedClock|FixLocaleCountry|ReadFixedLocaleCountry)[^\n]*" hooks "${listing}")
   if(hooks)
     string(REPLACE ";" "\n  " hooks "${hooks}")
     message(FATAL_ERROR "${binary} holds test hooks:\n  ${hooks}")

@@ -52,6 +52,10 @@ void GetLocalTime(LocalTime *now) {
 }
 
 uint32_t LocaleCountryText(char *buffer, uint32_t size) {
+#if defined(M4K7DB_TEST_HOOKS)
+  uint32_t fixed = 0;
+  if (testing::detail::ReadFixedLocaleCountry(buffer, size, &fixed)) return fixed;
+#endif
   uint32_t code = locale_country::DialCodeOfLocale(locale_country::UserLocaleName());
   if (code == 0) return 0;
   char text[12];

@@ -77,6 +77,10 @@ void GetLocalTime(LocalTime *now) {
 }
 
 uint32_t LocaleCountryText(char *buffer, uint32_t size) {
+#if defined(M4K7DB_TEST_HOOKS)
+  uint32_t fixed = 0;
+  if (testing::detail::ReadFixedLocaleCountry(buffer, size, &fixed)) return fixed;
+#endif
   if (buffer == nullptr) size = 0;
   int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ICOUNTRY, size == 0 ? nullptr : buffer, int(size));
   return n > 0 ? uint32_t(n) : 0;
