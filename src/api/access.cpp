@@ -6,18 +6,6 @@
 
 namespace m4k7 {
 
-KeyRange RangeOf(Database db) {
-  switch (db) {
-  case Database::Root: return {0x0001, 0x0FFF};
-  case Database::Driver: return {0x1001, 0x1FFF};
-  case Database::LanguageMonitor: return {0x2001, 0x2FFF};
-  case Database::Maintenance: return {0x3001, 0x3FFF};
-  case Database::PA: return {0x4001, 0x4FFF};
-  case Database::StatusMonitor: return {0x6001, 0x6FFF};
-  }
-  return {1, 0}; // no key lies in an empty range
-}
-
 AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t key,
                             const AccessRequest *request, uint32_t bufferSize, void *buffer,
                             uint32_t *outSize) {

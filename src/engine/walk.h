@@ -35,9 +35,44 @@ template <class O> AccessStatus Stop(const Walk<O> &walk, WalkStop stop, AccessS
 template <class O>
 AccessStatus WalkAt(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1, uint32_t depth);
 
-template <class O> AccessStatus WalkIndex(const Walk<O> &walk, uint32_t index, uint32_t depth) {
+// Every node entered passes the walk's bounds; a leaf then answers its own
+// key and is skipped by any other.
+template <class O>
+inline AccessStatus WalkLeaf(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+  if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
+  if (++*walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
+  // Several keys may share a start node; a leaf answers only its own key.
+  const bool answers = fieldOf(word1) == walk.key;
+  walk.observer.Leaf(answers);
+  if (!answers) return kNotFound;
+  walk.descriptor->word0 = word0;
+  walk.descriptor->word1 = word1;
+  return kOk;
+}
+
+// Walks a node of a list or a case's target. Most are leaves, which are
+// answered here without a call; the others recurse through WalkAt.
+template <class O>
+inline AccessStatus WalkChild(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1,
+                              uint32_t depth) {
+  if (!isLeafKind(kindOf(word0))) return WalkAt(walk, index, word0, word1, depth);
+  walk.observer.Entered(index, word0, word1);
+  const AccessStatus status = WalkLeaf(walk, word0, word1, depth);
+  walk.observer.Left(status);
+  return status;
+}
+
+template <class O> inline AccessStatus WalkIndex(const Walk<O> &walk, uint32_t index, uint32_t depth) {
   const DbNode &node = walk.image.nodes[index];
-  return WalkAt(walk, index, node.word0, node.word1, depth);
+  return WalkChild(walk, index, node.word0, node.word1, depth);
+}
+
+// How many of a list's `count` entries from `start` lie in the node table.
+// A walk reaches the entries before the first one outside in order, and
+// fails only when it comes to that one.
+inline uint32_t EntriesInTable(const ImageDescriptor &image, uint32_t start, uint32_t count) {
+  const uint32_t room = image.nodeCount > start ? image.nodeCount - start : 0;
+  return count < room ? count : room;
 }
 
 // Sequences, guards, cases and defaults walk their list in order; the first
@@ -48,11 +83,12 @@ AccessStatus WalkSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, u
   const uint32_t start = operandOf(word0);
   const uint32_t count = countOf(word1);
   if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
-  for (uint32_t i = 0; i < count; ++i) {
-    if (start + i >= walk.image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  const uint32_t inTable = EntriesInTable(walk.image, start, count);
+  for (uint32_t i = 0; i < inTable; ++i) {
     const AccessStatus status = WalkIndex(walk, start + i, depth + 1);
     if (status != kNotFound) return status;
   }
+  if (inTable < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
   return kNotFound;
 }
 
@@ -60,6 +96,8 @@ inline bool HasInt(const AccessRequest *request, uint32_t slot) {
   return request->intParams != nullptr && slot < request->intParamCount;
 }
 
+// The guards compare I[P], read when the first guard is met: children before
+// it are walked even when the request lacks the slot.
 template <class O>
 AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
   const ImageDescriptor &image = walk.image;
@@ -68,20 +106,26 @@ AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t w
   const uint32_t count = countOf(word1);
   const uint16_t slot = fieldOf(word1);
   if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
-  for (uint32_t i = 0; i < count; ++i) {
-    if (start + i >= image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  const uint32_t inTable = EntriesInTable(image, start, count);
+  bool read = false;
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < inTable; ++i) {
     const DbNode &child = image.nodes[start + i];
     if (kindOf(child) == NodeKind::NK_GUARD) {
-      if (walk.request == nullptr || !HasInt(walk.request, slot))
-        return Stop(walk, WalkStop::MissingInt, kMissingInt);
-      const int32_t value = walk.request->intParams[slot];
-      const bool passed = uint32_t(value) == uint32_t(fieldOf(child));
-      walk.observer.Guard(start + i, slot, value, passed);
+      if (!read) {
+        if (walk.request == nullptr || !HasInt(walk.request, slot))
+          return Stop(walk, WalkStop::MissingInt, kMissingInt);
+        value = uint32_t(walk.request->intParams[slot]);
+        read = true;
+      }
+      const bool passed = value == uint32_t(fieldOf(child));
+      walk.observer.Guard(start + i, slot, int32_t(value), passed);
       if (!passed) continue;
     }
-    const AccessStatus status = WalkAt(walk, start + i, child.word0, child.word1, depth + 1);
+    const AccessStatus status = WalkChild(walk, start + i, child.word0, child.word1, depth + 1);
     if (status != kNotFound) return status;
   }
+  if (inTable < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
   return kNotFound;
 }
 
@@ -189,8 +233,8 @@ AccessStatus WalkIntegerSelect(const Walk<O> &walk, uint32_t word0, uint32_t wor
   if (first == 0) walk.observer.Compared(source, p, value, value & mask);
   value &= mask;
 
-  for (uint32_t i = first; i < count; ++i) {
-    if (start + i >= image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  const uint32_t inTable = EntriesInTable(image, start, count);
+  for (uint32_t i = first; i < inTable; ++i) {
     const DbNode &entry = image.nodes[start + i];
     bool match = false;
     switch (kindOf(entry)) {
@@ -210,6 +254,7 @@ AccessStatus WalkIntegerSelect(const Walk<O> &walk, uint32_t word0, uint32_t wor
     if (!match) continue;
     return WalkCaseTarget(walk, entry, depth);
   }
+  if (inTable < count && first < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
   return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
 }
 
@@ -261,18 +306,10 @@ AccessStatus WalkStringSelect(const Walk<O> &walk, uint32_t word0, uint32_t word
 
 template <class O>
 AccessStatus WalkEntered(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+  const NodeKind kind = kindOf(word0);
+  if (isLeafKind(kind)) return WalkLeaf(walk, word0, word1, depth);
   if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
   if (++*walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
-  const NodeKind kind = kindOf(word0);
-  if (isLeafKind(kind)) {
-    // Several keys may share a start node; a leaf answers only its own key.
-    const bool answers = fieldOf(word1) == walk.key;
-    walk.observer.Leaf(answers);
-    if (!answers) return kNotFound;
-    walk.descriptor->word0 = word0;
-    walk.descriptor->word1 = word1;
-    return kOk;
-  }
   switch (kind) {
   case NodeKind::NK_SEQUENCE:
   case NodeKind::NK_GUARD:
@@ -307,7 +344,7 @@ AccessStatus WalkObserved(const ImageDescriptor &image, uint32_t key, const Acce
   if (descriptor == nullptr) return kFailed;
   uint32_t steps = 0;
   const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, &steps, observer};
-  return detail::WalkAt(walk, index, word0, word1, 0);
+  return detail::WalkChild(walk, index, word0, word1, 0);
 }
 
 } // namespace m4k7
