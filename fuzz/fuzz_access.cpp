@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "api/access.h"
+#include "drvlists/list_keys.h"
 #include "fuzz_support.h"
 #include "m4k7db.h"
 #include "platform/test_hooks.h"
@@ -37,25 +38,7 @@ constexpr uint32_t kUntouched = 0xFFFFFFFFu;
 // Driver keys whose success leaves outSize as it was: the item lists.
 bool LeavesSizeOnSuccess(int function, uint16_t key) {
   if (function != 1) return false;
-  switch (key) {
-  case 4108:
-  case 4109:
-  case 4110:
-  case 4111:
-  case 4112:
-  case 4113:
-  case 4114:
-  case 4115:
-  case 4116:
-  case 4118:
-  case 4119:
-  case 4173:
-  case 4174:
-  case 4177:
-  case 4180:
-  case 4186: return true;
-  default: return false;
-  }
+  return m4k7::ItemListConfigOf(key) != nullptr;
 }
 
 struct Printers {

@@ -6,14 +6,13 @@
 #include <cstdint>
 
 #include "drvlists/drvlists.h"
+#include "drvlists/list_keys.h"
 #include "engine/engine.h"
 #include "platform/platform.h"
 
 namespace m4k7 {
 
 namespace {
-
-constexpr uint16_t kFragmentKey = 0x5008;
 
 bool HasGroupedLists(const GroupedListTable &g) {
   return g.groupKeys && g.groupEntryCounts && g.groupEntryStarts && g.entryNodes;

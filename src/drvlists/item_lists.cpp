@@ -6,70 +6,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/work_copy.h"
+#include "drvlists/list_keys.h"
 #include "drvlists/services.h"
 #include "engine/engine.h"
+#include "engine/work_copy.h"
 #include "platform/platform.h"
 
 namespace m4k7 {
 
 namespace {
 
-constexpr uint16_t kNoKey = 0;
-constexpr uint16_t kNoList = 0xFFFF;
-
-enum class Field : uint8_t { None, Attr1, Attr2, Attr3 };
-
-// One per-item question: internal key → field of the item.
-struct PerItemKey {
-  uint16_t key;
-  Field field;
-};
-
-struct ListConfig {
-  uint16_t key;
-  uint16_t attr1List;    // ItemListTable list that pairs each id with attr1, or kNoList
-  uint8_t slot;          // the setting's slot the per-item stage sets; 0: no per-item stage
-  PerItemKey perItem[2]; // asked in this order for every item
-  bool availability;     // key 4113: attr3 from key 4112's list
-  uint16_t markKey;      // kNoKey: none
-  bool strictMark;       // a mark key without an answer fails the call
-};
-
-constexpr PerItemKey kNone{kNoKey, Field::None};
-constexpr PerItemKey kInkAttr2{20492, Field::Attr2};
-constexpr PerItemKey kInkAttr3{20491, Field::Attr3};
-constexpr PerItemKey kPaperAttr2{20494, Field::Attr2};
-constexpr PerItemKey kQualityAttr1{20486, Field::Attr1};
-constexpr PerItemKey kQualityAttr2{20487, Field::Attr2};
-
-constexpr ListConfig kConfigs[] = {
-    {4108, 4, 4, {kInkAttr2, kInkAttr3}, false, 20483, false},
-    {4109, 4, 4, {kInkAttr2, kInkAttr3}, false, 20483, false},
-    {4110, 5, 0, {kNone, kNone}, false, 20484, false},
-    {4111, 5, 0, {kNone, kNone}, false, 20484, false},
-    {4112, 28, 28, {kPaperAttr2, kNone}, false, kNoKey, false},
-    {4113, 28, 28, {kPaperAttr2, kNone}, true, kNoKey, false},
-    {4114, 7, 0, {kNone, kNone}, false, 20482, false},
-    {4115, 7, 0, {kNone, kNone}, false, 20482, false},
-    {4116, kNoList, 0, {kNone, kNone}, false, 20493, false},
-    {4118, kNoList, 8, {kQualityAttr1, kQualityAttr2}, false, 20485, true},
-    {4119, kNoList, 0, {kNone, kNone}, false, 20485, true},
-    {4173, kNoList, 0, {kNone, kNone}, false, 20496, false},
-    {4174, kNoList, 0, {kNone, kNone}, false, 20496, false},
-    {4177, 5, 0, {kNone, kNone}, false, kNoKey, false},
-    {4180, 28, 28, {kPaperAttr2, kNone}, false, 20497, false},
-    {4186, 5, 0, {kNone, kNone}, false, kNoKey, false},
-};
-
-// The key whose answer lists the ids that key 4113 marks as available.
-constexpr uint16_t kAvailableList = 4112;
-
-const ListConfig *ConfigOf(uint16_t key) {
-  for (const ListConfig &c : kConfigs)
-    if (c.key == key) return &c;
-  return nullptr;
-}
+using ListConfig = ItemListConfig;
+using Field = ItemField;
 
 int32_t *FieldOf(ListItem &item, Field field) {
   switch (field) {
@@ -218,7 +166,7 @@ AccessStatus FillMarks(const ImageDescriptor &image, const ListConfig &config, c
 AccessStatus CompleteItemList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                               uint32_t bufferSize, void *items, uint32_t count) {
   (void)bufferSize; // the caller sized the buffer for count records
-  const ListConfig *config = ConfigOf(uint16_t(key));
+  const ListConfig *config = ItemListConfigOf(uint16_t(key));
   if (config == nullptr) return kNotFound;
   SpreadIds(items, count);
   auto *list = static_cast<ListItem *>(items);

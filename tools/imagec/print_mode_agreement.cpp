@@ -8,6 +8,7 @@
 
 #include "describe.h"
 #include "drvlists/drvlists.h"
+#include "drvlists/list_keys.h"
 #include "engine/engine.h"
 
 namespace imagec {
@@ -16,7 +17,6 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr uint16_t kFragmentKey = 0x5008;
 constexpr uint16_t kPageSetupKey = 4121;
 constexpr uint32_t kDriverSlots = 106;
 constexpr const char *kMatchNames[6] = {"I[4]", "I[9]", "I[5]", "I[8]", "I[6]", "I[81]"};
@@ -70,7 +70,7 @@ bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t list, const Access
     }
     const m4k7::DbNode &node = image.nodes[g.entryNodes[start + m]];
     m4k7::LeafDescriptor leaf{};
-    AccessStatus status = m4k7::WalkNode(image, kFragmentKey, &request, node.word0, node.word1, &leaf);
+    AccessStatus status = m4k7::WalkNode(image, m4k7::kFragmentKey, &request, node.word0, node.word1, &leaf);
     if (status == m4k7::kNotFound) continue;
     if (status != m4k7::kOk) {
       *why = "key 4121's entry " + std::to_string(m + 1) + " fails with " + m4k7::StatusName(status);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "api/access.h"
+#include "drvlists/list_keys.h"
 #include "m4k7db.h"
 
 namespace m4k7cli {
@@ -39,14 +40,14 @@ const std::vector<DatabaseInfo> &Databases();
 const DatabaseInfo *FindDatabase(std::string_view name);
 const DatabaseInfo &DatabaseOf(m4k7::Database db);
 
-// Driver keys answered by code around the engine.
-bool IsItemListKey(uint32_t key);
-bool IsGroupedKey(uint32_t key);
-inline constexpr uint16_t kPrintModeKey = 4126;
+// Driver keys answered by code around the engine, as the list services'
+// own table says.
+inline bool IsItemListKey(uint32_t key) { return m4k7::ItemListConfigOf(uint16_t(key)) != nullptr; }
+inline bool IsGroupedKey(uint32_t key) { return m4k7::IsGroupedKey(uint16_t(key)); }
+using m4k7::kFragmentKey;
+using m4k7::kPrintModeKey;
 // Key 4131: the driver's default settings as (slot, value) pairs.
 inline constexpr uint16_t kDefaultSettingsKey = 4131;
-// The tag of the command fragments the grouped lists collect.
-inline constexpr uint16_t kFragmentKey = 0x5008;
 
 // Subcommands: argv without the program name and the subcommand itself.
 using Args = std::vector<std::string>;

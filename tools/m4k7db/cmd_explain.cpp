@@ -6,6 +6,7 @@
 #include "cli.h"
 #include "decode.h"
 #include "drvlists/drvlists.h"
+#include "drvlists/list_keys.h"
 #include "engine/engine.h"
 #include "engine/status.h"
 #include "json.h"
@@ -47,33 +48,6 @@ Examples:
   m4k7db explain drv 4126 --defaults --quality 2 --mode 1
 )";
 
-// What the list services do around a list key's ids.
-struct ListConfig {
-  uint16_t key;
-  int listFromTable; // ids from the item-list table list of this id; -1: from the key's leaf
-  const char *perItem;
-  uint16_t markKey; // 0: none
-  bool strict;
-};
-const ListConfig kLists[] = {
-    {4108, -1, "I[4] set to each id: 20492 -> attr2, 20491 -> attr3", 20483, false},
-    {4109, 4, "I[4] set to each id: 20492 -> attr2, 20491 -> attr3", 20483, false},
-    {4110, -1, "", 20484, false},
-    {4111, 5, "", 20484, false},
-    {4112, -1, "I[28] set to each id: 20494 -> attr2", 0, false},
-    {4113, -1, "I[28] set to each id: 20494 -> attr2; attr3 0 for the ids key 4112 also lists", 0, false},
-    {4114, -1, "", 20482, false},
-    {4115, 7, "", 20482, false},
-    {4116, -1, "", 20493, false},
-    {4118, -1, "I[8] set to each id: 20486 -> attr1, 20487 -> attr2", 20485, true},
-    {4119, -1, "", 20485, true},
-    {4173, -1, "", 20496, false},
-    {4174, -1, "", 20496, false},
-    {4177, -1, "", 0, false},
-    {4180, -1, "I[28] set to each id: 20494 -> attr2", 20497, false},
-    {4186, -1, "", 0, false},
-};
-
 std::string leafWords(const m4k7::LeafDescriptor &d) { return HexWord(d.word0) + " " + HexWord(d.word1); }
 
 struct Explainer {
@@ -114,20 +88,19 @@ struct Explainer {
 
   void plain() { report.set("lookup", lookup(key, "key")); }
 
+  // What the list services do around a list key's ids, from their own table.
   void list() {
-    const ListConfig *config = nullptr;
-    for (const ListConfig &c : kLists)
-      if (c.key == uint16_t(key)) config = &c;
+    const m4k7::ItemListConfig *config = m4k7::ItemListConfigOf(uint16_t(key));
     if (!config) return plain();
-    if (config->listFromTable >= 0) {
+    if (config->idsList != m4k7::kIdsFromLeaf) {
       Json t = Json::object();
-      t.set("listId", config->listFromTable);
+      t.set("listId", config->idsList);
       const m4k7::ItemListTable &items = image.items;
       std::vector<int32_t> ids;
       bool found = false;
       if (items.listIds && items.itemCounts && items.itemStarts && items.itemIds)
         for (uint32_t i = 0; i < items.listCount && !found; ++i) {
-          if (items.listIds[i] != config->listFromTable) continue;
+          if (items.listIds[i] != config->idsList) continue;
           found = true;
           for (uint32_t m = 0; m < items.itemCounts[i]; ++m) {
             uint64_t at = uint64_t(uint32_t(items.itemStarts[i])) + m;
@@ -138,7 +111,7 @@ struct Explainer {
       t.set("ids", Json::arrayOf(ids));
       report.set("table", std::move(t));
       if (!json) {
-        out << "ids from the item-list table, list " << config->listFromTable << ": ";
+        out << "ids from the item-list table, list " << config->idsList << ": ";
         if (!found) out << "absent (the list service answers 1)";
         for (int32_t id : ids) out << id << ' ';
         out << '\n';
@@ -146,14 +119,24 @@ struct Explainer {
     } else {
       report.set("lookup", lookup(key, "ids: key"));
     }
-    if (*config->perItem) {
-      report.set("perItem", config->perItem);
-      if (!json) out << "per item: " << config->perItem << '\n';
+    std::string perItem;
+    static const char *const kFields[] = {"", "attr1", "attr2", "attr3"};
+    for (const m4k7::PerItemKey &q : config->perItem)
+      if (q.key != m4k7::kNoKey)
+        perItem +=
+            std::string(perItem.empty() ? "" : ", ") + std::to_string(q.key) + " -> " + kFields[int(q.field)];
+    if (!perItem.empty()) perItem = "I[" + std::to_string(config->slot) + "] set to each id: " + perItem;
+    if (config->availability)
+      perItem += "; attr3 0 for the ids key " + std::to_string(m4k7::kAvailableList) + " also lists";
+    if (!perItem.empty()) {
+      report.set("perItem", perItem);
+      if (!json) out << "per item: " << perItem << '\n';
     }
-    if (config->markKey) {
+    if (config->markKey != m4k7::kNoKey) {
       if (!json)
         out << "mark pair ("
-            << (config->strict ? "required" : "optional: status 1 or 3 leaves the list unmarked") << "):\n";
+            << (config->strictMark ? "required" : "optional: status 1 or 3 leaves the list unmarked")
+            << "):\n";
       report.set("mark", lookup(config->markKey, "  mark key"));
     }
   }

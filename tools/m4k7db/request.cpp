@@ -36,14 +36,6 @@ const DatabaseInfo &DatabaseOf(m4k7::Database db) {
   return Databases().front();
 }
 
-bool IsItemListKey(uint32_t key) {
-  static const uint16_t kKeys[] = {4108, 4109, 4110, 4111, 4112, 4113, 4114, 4115,
-                                   4116, 4118, 4119, 4173, 4174, 4177, 4180, 4186};
-  return std::find(std::begin(kKeys), std::end(kKeys), uint16_t(key)) != std::end(kKeys);
-}
-
-bool IsGroupedKey(uint32_t key) { return uint16_t(key) >= 4120 && uint16_t(key) <= 4125; }
-
 int ExitCodeOf(AccessStatus status) {
   if (status == M4K7DB_OK) return kExitOk;
   if (status == M4K7DB_NOT_FOUND || status == M4K7DB_UNKNOWN_KEY) return kExitNoAnswer;

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "builder.h"
+#include "drvlists/list_keys.h"
 
 namespace imagec::driver {
 
 // Tags every printer command fragment; its index entry is node 0.
-inline constexpr Key kFragmentKey = 0x5008;
+using m4k7::kFragmentKey;
 
 // The driver's media types (I[5]) in the order of key 0x100E.
 inline constexpr int32_t kMediaTypes[] = {1, 277, 271, 283, 262, 270, 276, 279, 259, 273, 258, 2, 263, 275};

@@ -1,0 +1,107 @@
+// The driver keys answered by code around the engine, written once: for
+// each item-list key where the ids come from, the per-item questions, the
+// availability stage and the mark pair; the grouped lists; the print-mode
+// record. The module's dispatch and list services, `m4k7db explain`, the
+// tool's request helpers, the fuzzers and the header's list of keys that
+// leave outSize unwritten all read this table.
+#pragma once
+
+#include <cstdint>
+
+namespace m4k7 {
+
+inline constexpr uint16_t kNoKey = 0;
+inline constexpr uint16_t kNoList = 0xFFFF;
+// The ids come from the key's own leaf rather than a list of the table.
+inline constexpr uint16_t kIdsFromLeaf = 0xFFFF;
+
+enum class ItemField : uint8_t { None, Attr1, Attr2, Attr3 };
+
+// One per-item question: an internal key asked with the item's id in the
+// setting's slot, and the field its answer fills.
+struct PerItemKey {
+  uint16_t key;
+  ItemField field;
+};
+
+struct ItemListConfig {
+  uint16_t key;
+  uint16_t idsList;      // ItemListTable list whose full list gives the ids, or kIdsFromLeaf
+  uint16_t attr1List;    // ItemListTable list that pairs each id with attr1, or kNoList
+  uint8_t slot;          // the setting's slot the per-item stage sets; 0: no per-item stage
+  PerItemKey perItem[2]; // asked in this order for every item
+  bool availability;     // attr3 from the ids key 4112 lists (key 4113)
+  uint16_t markKey;      // kNoKey: none
+  bool strictMark;       // a mark key without an answer fails the call
+};
+
+inline constexpr PerItemKey kNoQuestion{kNoKey, ItemField::None};
+inline constexpr PerItemKey kInkAttr2{20492, ItemField::Attr2};
+inline constexpr PerItemKey kInkAttr3{20491, ItemField::Attr3};
+inline constexpr PerItemKey kPaperAttr2{20494, ItemField::Attr2};
+inline constexpr PerItemKey kQualityAttr1{20486, ItemField::Attr1};
+inline constexpr PerItemKey kQualityAttr2{20487, ItemField::Attr2};
+
+// The key whose answer lists the ids that key 4113 marks as available.
+inline constexpr uint16_t kAvailableList = 4112;
+
+// Keys 4118 and 4119 are the per-setting lists, whose mark key is strict.
+inline constexpr ItemListConfig kItemLists[] = {
+    {4108, kIdsFromLeaf, 4, 4, {kInkAttr2, kInkAttr3}, false, 20483, false},
+    {4109, 4, 4, 4, {kInkAttr2, kInkAttr3}, false, 20483, false},
+    {4110, kIdsFromLeaf, 5, 0, {kNoQuestion, kNoQuestion}, false, 20484, false},
+    {4111, 5, 5, 0, {kNoQuestion, kNoQuestion}, false, 20484, false},
+    {4112, kIdsFromLeaf, 28, 28, {kPaperAttr2, kNoQuestion}, false, kNoKey, false},
+    {4113, kIdsFromLeaf, 28, 28, {kPaperAttr2, kNoQuestion}, true, kNoKey, false},
+    {4114, kIdsFromLeaf, 7, 0, {kNoQuestion, kNoQuestion}, false, 20482, false},
+    {4115, 7, 7, 0, {kNoQuestion, kNoQuestion}, false, 20482, false},
+    {4116, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20493, false},
+    {4118, kIdsFromLeaf, kNoList, 8, {kQualityAttr1, kQualityAttr2}, false, 20485, true},
+    {4119, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20485, true},
+    {4173, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20496, false},
+    {4174, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20496, false},
+    {4177, kIdsFromLeaf, 5, 0, {kNoQuestion, kNoQuestion}, false, kNoKey, false},
+    {4180, kIdsFromLeaf, 28, 28, {kPaperAttr2, kNoQuestion}, false, 20497, false},
+    {4186, kIdsFromLeaf, 5, 0, {kNoQuestion, kNoQuestion}, false, kNoKey, false},
+};
+
+namespace detail {
+
+// kItemLists' keys lie in a short range; a table over it finds a key's
+// entry in two steps, since the driver asks through here for every key.
+inline constexpr uint16_t kFirstListKey = 4108;
+inline constexpr uint16_t kListKeySpan = 4186 - kFirstListKey + 1;
+
+struct ListKeyIndex {
+  uint8_t entry[kListKeySpan]; // 1 + the key's place in kItemLists, or 0
+};
+
+constexpr ListKeyIndex MakeListKeyIndex() {
+  ListKeyIndex index{};
+  for (uint32_t i = 0; i < sizeof kItemLists / sizeof kItemLists[0]; ++i)
+    index.entry[kItemLists[i].key - kFirstListKey] = uint8_t(i + 1);
+  return index;
+}
+
+inline constexpr ListKeyIndex kListKeyIndex = MakeListKeyIndex();
+
+} // namespace detail
+
+// The key's configuration, or nullptr for a key that is no item list.
+constexpr const ItemListConfig *ItemListConfigOf(uint16_t key) {
+  const uint32_t at = uint32_t(key) - detail::kFirstListKey;
+  if (at >= detail::kListKeySpan || detail::kListKeyIndex.entry[at] == 0) return nullptr;
+  return &kItemLists[detail::kListKeyIndex.entry[at] - 1];
+}
+
+// The grouped command lists: the driver keys 4120 to 4125, whose entries
+// hold fragments tagged with the fragment key.
+inline constexpr uint16_t kFirstGroupedKey = 4120;
+inline constexpr uint16_t kLastGroupedKey = 4125;
+inline constexpr uint16_t kFragmentKey = 0x5008;
+constexpr bool IsGroupedKey(uint16_t key) { return key >= kFirstGroupedKey && key <= kLastGroupedKey; }
+
+// Key 4126: the print-mode record.
+inline constexpr uint16_t kPrintModeKey = 4126;
+
+} // namespace m4k7
