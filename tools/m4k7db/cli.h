@@ -50,6 +50,7 @@ inline constexpr uint16_t kFragmentKey = 0x5008;
 
 // Subcommands: argv without the program name and the subcommand itself.
 using Args = std::vector<std::string>;
+int RunKeys(const Args &args, std::ostream &out, std::ostream &err);
 int RunGet(const Args &args, std::ostream &out, std::ostream &err);
 int RunExplain(const Args &args, std::ostream &out, std::ostream &err);
 int RunJob(const Args &args, std::ostream &out, std::ostream &err);
