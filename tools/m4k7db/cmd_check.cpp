@@ -39,7 +39,7 @@ int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
     out << kHelp;
     return kExitOk;
   }
-  if (!cl.positional.empty()) return Usage(err, "check", "unexpected argument \"" + cl.positional[0] + "\"");
+  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "check", error);
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
   std::vector<std::string> problems;
   bool valid = m4k7::imageview::ValidateImage(image, &problems);

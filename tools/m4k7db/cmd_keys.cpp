@@ -74,7 +74,7 @@ int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
     out << kHelp;
     return kExitOk;
   }
-  if (cl.positional.size() > 1) return Usage(err, "keys", "unexpected argument \"" + cl.positional[1] + "\"");
+  if (error = PositionalError(cl, 0, 1); !error.empty()) return Usage(err, "keys", error);
   const std::string pattern = cl.positional.empty() ? std::string() : cl.positional[0];
   uint32_t number = 0;
   std::string ignored;

@@ -103,8 +103,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
     out << help();
     return kExitOk;
   }
-  if (!cl.positional.empty())
-    return Usage(err, "settings", "unexpected argument \"" + cl.positional[0] + "\"");
+  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "settings", error);
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
