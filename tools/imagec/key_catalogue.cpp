@@ -117,6 +117,8 @@ bool BuildKeyCatalogue(const ImageBuilder &b, KeyCatalogueTables *out, std::stri
     for (const auto &[key, root] : b.keys()) all.push_back(root);
     all.insert(all.end(), b.hung().begin(), b.hung().end());
   }
+  // The table's texts live in out->text, which never moves what it holds.
+  auto keep = [&](std::string text) { return out->text.emplace_back(std::move(text)).c_str(); };
   std::string problems;
   for (const auto &[key, list] : roots) {
     auto name = b.keyNames().find(key);
@@ -127,25 +129,13 @@ bool BuildKeyCatalogue(const ImageBuilder &b, KeyCatalogueTables *out, std::stri
     if (name == b.keyNames().end()) continue;
     KeyPaths paths(b, key);
     for (NodeRef root : list) paths.walk(root);
-    out->text.push_back(name->second);
-    const char *nameText = out->text.back().c_str();
-    out->text.push_back(paths.slots());
-    const char *slots = out->text.back().c_str();
-    out->text.push_back(paths.answer());
-    out->keys.push_back({key, nameText, slots, out->text.back().c_str(), true});
+    out->keys.push_back({key, keep(name->second), keep(paths.slots()), keep(paths.answer()), true});
   }
-  for (const auto &[key, named] : b.codeKeyNames()) {
-    if (roots.count(key)) continue;
-    out->text.push_back(named.first);
-    const char *nameText = out->text.back().c_str();
-    out->text.push_back(named.second);
-    out->keys.push_back({key, nameText, "", out->text.back().c_str(), false});
-  }
+  for (const auto &[key, named] : b.codeKeyNames())
+    if (!roots.count(key)) out->keys.push_back({key, keep(named.first), "", keep(named.second), false});
   std::sort(out->keys.begin(), out->keys.end(), [](const auto &x, const auto &y) { return x.key < y.key; });
-  for (const auto &[slotValue, name] : b.valueNames()) {
-    out->text.push_back(name);
-    out->values.push_back({slotValue.first, slotValue.second, out->text.back().c_str()});
-  }
+  for (const auto &[slotValue, name] : b.valueNames())
+    out->values.push_back({slotValue.first, slotValue.second, keep(name)});
   if (!problems.empty()) {
     problems.pop_back();
     if (error) *error = problems;

@@ -61,8 +61,8 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
     out << help();
     return kExitOk;
   }
-  if (error = PositionalError(cl, 2, 2, "expected DB and KEY"); !error.empty())
-    return Usage(err, "get", error);
+  const char *missing = cl.positional.empty() ? "expected DB and KEY" : "expected a KEY after the database";
+  if (error = PositionalError(cl, 2, 2, missing); !error.empty()) return Usage(err, "get", error);
   const DatabaseInfo *db = FindDatabase(cl.positional[0]);
   if (!db)
     return Usage(err, "get",
