@@ -1,5 +1,5 @@
-// The tools' key table: names as the content gives them, the slots a key's
-// tree selects on worked out from the content graph, and the refusals.
+// The tools' key table: names as the content gives them, the slots a lookup
+// of each key may read worked out from the content graph, and the refusals.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,7 +36,7 @@ void SharedTrees(ImageBuilder &b) {
   b.nameValue(28, 9, "A4");
 }
 
-TEST(KeyCatalogue, SlotsAndAnswersFollowTheKeysOwnLeaves) {
+TEST(KeyCatalogue, SlotsAreThoseTheWalkMayRead) {
   ImageBuilder b;
   SharedTrees(b);
   KeyCatalogueTables t;
@@ -51,13 +51,15 @@ TEST(KeyCatalogue, SlotsAndAnswersFollowTheKeysOwnLeaves) {
       {0x1003, "I[28]", "integers"}, // answers before the select on I[52]
       {0x1001, "I[28] I[52]", "integers"},
       {0x1033, "I[28] I[52]", "integers or computed CV_PAGE_LENGTH"},
-      {0x1004, "I[28]", "computed CV_PRINTABLE_AREA_CAPPED"},
+      {0x1004, "I[28] I[52]", "computed CV_PRINTABLE_AREA_CAPPED"}, // size 9's select is walked first
       {0x1005, "", "integers"}, // a member outside the guards reads no slot
       {0x1006, "I[4]", "integers"},
       {0x2001, "S[1] I[1]", "integers"},
       {0x2012, "I[2]&0xFF", "integers"},
       {0x0003, "", "name"},
-      {0x5008, "printer data 2", "bytes"}, // every root and hung node
+      // Node 0 walks every root in the compiler's order, the hung node after
+      // the roots of keys 0x1000-0x5FFF.
+      {0x5008, "I[28] I[52] I[4] S[1] I[1] I[2]&0xFF printer data 2", "bytes"},
       {4121, "", "grouped list"},
   };
   for (const Want &w : kWant) {

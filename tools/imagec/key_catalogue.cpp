@@ -14,77 +14,87 @@ namespace {
 using T = ContentNode::Type;
 using m4k7::imageview::KeyLabel;
 
-// The slots and leaf kinds of one key, from the content graph: only the
-// selectors on a path to one of the key's own leaves count, so a key that
-// shares a tree names the slots that choose its answer, not every slot of
+// The slots a lookup of one key may read, and the kinds of the leaves it may
+// answer with, from the content graph: walked as the engine walks, a list
+// stops after a member that always answers the key, a select may take any
+// of its cases, and a leaf of another key is passed over. So a key that
+// shares a tree names the slots read before its answer, not every slot of
 // the tree.
-class KeyPaths {
+class KeyWalk {
 public:
-  KeyPaths(const ImageBuilder &b, Key key) : b_(b), key_(key), leads_(b.nodes().size(), kUnknown) {}
+  KeyWalk(const ImageBuilder &b, Key key) : b_(b), key_(key), answers_(b.nodes().size(), kUnknown) {}
 
-  void walk(NodeRef ref) {
-    if (!leads(ref) || !seen_.insert(ref.id).second) return;
+  // Whether the node answers the key whatever the request holds.
+  bool walk(NodeRef ref) {
+    if (ref.id >= answers_.size()) return false;
+    if (answers_[ref.id] != kUnknown) return answers_[ref.id] == kYes;
     const ContentNode &n = b_.node(ref);
-    switch (n.type) {
-    case T::Ints: addAnswer("integers"); return;
-    case T::Wide: addAnswer("name"); return;
-    case T::Bytes: addAnswer("bytes"); return;
-    case T::Computed: addAnswer("computed " + m4k7::imageview::ComputedName(n.computedId)); return;
-    case T::Select: addSlot("I[" + std::to_string(n.param) + "]"); break;
-    case T::SelectMasked: {
-      std::ostringstream mask;
-      mask << "I[" << n.param << "]&0x" << std::uppercase << std::hex << n.mask;
-      addSlot(mask.str());
-      break;
-    }
-    case T::SelectString: addSlot("S[" + std::to_string(n.param) + "]"); break;
-    case T::SelectPrinterData: addSlot("printer data " + std::to_string(n.param)); break;
-    case T::SelectLocale: addSlot("locale"); break;
-    default: break;
-    }
-    for (NodeRef child : n.children) {
-      // A guarded sequence reads its slot only for the guards it tries.
-      if (n.type == T::Guarded && leads(child) && b_.node(child).type == T::Guard)
-        addSlot("I[" + std::to_string(n.param) + "]");
-      walk(child);
-    }
-    for (const Case &c : n.cases) walk(c.target);
-    for (const StringCase &c : n.stringCases) walk(c.target);
-  }
-
-  std::string slots() const { return join(slots_, " "); }
-  std::string answer() const { return join(answers_, " or "); }
-
-private:
-  enum : uint8_t { kUnknown, kNo, kYes };
-
-  // Whether the node has a leaf of this key at or below it.
-  bool leads(NodeRef ref) {
-    if (ref.id >= leads_.size()) return false;
-    uint8_t &state = leads_[ref.id];
-    if (state != kUnknown) return state == kYes;
-    state = kNo; // the content graph is acyclic, so this is never read early
-    const ContentNode &n = b_.node(ref);
-    bool any = false;
+    bool always = false;
     switch (n.type) {
     case T::Ints:
     case T::Wide:
     case T::Bytes:
-    case T::Computed: any = n.key == key_; break;
-    default:
-      for (NodeRef c : n.children) any = leads(c) || any;
-      for (const Case &c : n.cases) any = leads(c.target) || any;
-      for (const StringCase &c : n.stringCases) any = leads(c.target) || any;
+    case T::Computed:
+      always = n.key == key_;
+      if (always)
+        addOnce(kinds_, n.type == T::Ints    ? "integers"
+                        : n.type == T::Wide  ? "name"
+                        : n.type == T::Bytes ? "bytes"
+                                             : "computed " + m4k7::imageview::ComputedName(n.computedId));
+      break;
+    case T::Sequence:
+    case T::Guard:
+      for (NodeRef child : n.children)
+        if ((always = walk(child))) break;
+      break;
+    case T::Guarded:
+      for (NodeRef child : n.children) {
+        if (b_.node(child).type != T::Guard) {
+          if ((always = walk(child))) break;
+          continue;
+        }
+        addOnce(slots_, "I[" + std::to_string(n.param) + "]"); // a guard answers only when it holds
+        walk(child);
+      }
+      break;
+    case T::SelectString:
+      addOnce(slots_, "S[" + std::to_string(n.param) + "]");
+      always = !n.stringCases.empty();
+      for (const StringCase &c : n.stringCases) always = walk(c.target) && always;
+      always = always && n.stringCases.back().isDefault;
+      break;
+    case T::Raw: break;
+    default: { // the integer, masked, printer-data and locale selects
+      std::ostringstream slot;
+      if (n.type == T::SelectPrinterData)
+        slot << "printer data " << n.param;
+      else if (n.type == T::SelectLocale)
+        slot << "locale";
+      else
+        slot << "I[" << n.param << "]";
+      if (n.type == T::SelectMasked) slot << "&0x" << std::uppercase << std::hex << n.mask;
+      addOnce(slots_, slot.str());
+      bool hasDefault = false, all = true;
+      for (const Case &c : n.cases) {
+        hasDefault = hasDefault || c.type == Case::Type::Default;
+        all = walk(c.target) && all;
+      }
+      always = hasDefault && all;
     }
-    state = any ? kYes : kNo;
-    return any;
+    }
+    answers_[ref.id] = always ? kYes : kNo;
+    return always;
   }
+
+  std::string slots() const { return join(slots_, " "); }
+  std::string answer() const { return join(kinds_, " or "); }
+
+private:
+  enum : uint8_t { kUnknown, kNo, kYes };
 
   static void addOnce(std::vector<std::string> &list, std::string item) {
     if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(std::move(item));
   }
-  void addSlot(std::string slot) { addOnce(slots_, std::move(slot)); }
-  void addAnswer(std::string answer) { addOnce(answers_, std::move(answer)); }
   static std::string join(const std::vector<std::string> &list, const char *separator) {
     std::string out;
     for (const std::string &item : list) out += (out.empty() ? "" : separator) + item;
@@ -93,9 +103,8 @@ private:
 
   const ImageBuilder &b_;
   Key key_;
-  std::vector<uint8_t> leads_;
-  std::set<uint32_t> seen_;
-  std::vector<std::string> slots_, answers_;
+  std::vector<uint8_t> answers_; // per content node: not walked yet, or whether it always answers
+  std::vector<std::string> slots_, kinds_;
 };
 
 std::string Literal(const std::string &text) {
@@ -113,9 +122,18 @@ bool BuildKeyCatalogue(const ImageBuilder &b, KeyCatalogueTables *out, std::stri
   std::map<Key, std::vector<NodeRef>> roots;
   for (const auto &[key, root] : b.keys()) roots[key].push_back(root);
   if (b.hasAllRootsKey()) {
+    // Node 0 walks the roots as the compiler lays them out: the driver and
+    // internal keys' roots, the hung nodes, then the others, each root once.
     std::vector<NodeRef> &all = roots[b.allRootsKey()];
-    for (const auto &[key, root] : b.keys()) all.push_back(root);
-    all.insert(all.end(), b.hung().begin(), b.hung().end());
+    std::set<uint32_t> placed;
+    auto add = [&](NodeRef r) {
+      if (placed.insert(r.id).second) all.push_back(r);
+    };
+    for (const auto &[key, list] : roots)
+      if (key >= 0x1000 && key <= 0x5FFF && key != b.allRootsKey()) add(list.front());
+    for (NodeRef r : b.hung()) add(r);
+    for (const auto &[key, list] : roots)
+      if (key < 0x1000 || key > 0x5FFF) add(list.front());
   }
   // The table's texts live in out->text, which never moves what it holds.
   auto keep = [&](std::string text) { return out->text.emplace_back(std::move(text)).c_str(); };
@@ -127,9 +145,10 @@ bool BuildKeyCatalogue(const ImageBuilder &b, KeyCatalogueTables *out, std::stri
     if (b.codeKeyNames().count(key))
       problems += KeyLabel(key) + ": named as answered by code, but it is in the key index\n";
     if (name == b.keyNames().end()) continue;
-    KeyPaths paths(b, key);
-    for (NodeRef root : list) paths.walk(root);
-    out->keys.push_back({key, keep(name->second), keep(paths.slots()), keep(paths.answer()), true});
+    KeyWalk walk(b, key);
+    for (NodeRef root : list)
+      if (walk.walk(root)) break;
+    out->keys.push_back({key, keep(name->second), keep(walk.slots()), keep(walk.answer()), true});
   }
   for (const auto &[key, named] : b.codeKeyNames())
     if (!roots.count(key)) out->keys.push_back({key, keep(named.first), "", keep(named.second), false});

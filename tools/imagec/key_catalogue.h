@@ -1,6 +1,6 @@
 // The tools' table of key names: what the content says each key answers,
-// with the slots its tree selects on and the kinds of its leaves, worked out
-// from the content graph. The module never links it.
+// with the slots a lookup of it may read and the kinds of the leaves it may
+// answer with, worked out from the content graph. The module never links it.
 #pragma once
 
 #include <deque>

@@ -1,5 +1,5 @@
 // What the tools know of each key beyond its tree: a name in the system's
-// own words, the request slots its tree selects on, and what it answers.
+// own words, the request slots a lookup of it may read, and what it answers.
 // The image compiler takes them from the content and writes them to a
 // table of their own (generated/m4k7_key_catalogue.cpp, library
 // m4k7db_key_catalogue) that only the tools link: the module's image and
@@ -12,10 +12,11 @@ namespace m4k7::imageview {
 
 struct KeyInfo {
   uint16_t key;
-  const char *name;   // "paper size [width, height]"
-  const char *slots;  // "I[28] I[52]": the slots its tree selects on, root first; "" for none
-  const char *answer; // "integers", "name", "bytes", "computed CV_PAGE_LENGTH", "grouped list", ...
-  bool inIndex;       // false: answered by code from the module's own tables
+  const char *name;  // "paper size [width, height]"
+  const char *slots; // "I[28] I[52]": the slots a lookup may read, in walk order; "" for none
+  const char
+      *answer;  // the kinds of the leaves it may answer with: "integers or computed CV_PAGE_LENGTH", ...
+  bool inIndex; // false: answered by code from the module's own tables
 };
 
 // A name for one value of an integer slot: I[28] = 9 is "A4".

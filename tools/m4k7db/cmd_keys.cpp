@@ -1,5 +1,5 @@
 // m4k7db keys [PATTERN]: every key the image's content names, with what it
-// answers and the slots its tree selects on.
+// answers and the slots a lookup of it may read.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -19,12 +19,14 @@ namespace {
 const char kHelp[] = R"(Usage: m4k7db keys [PATTERN] [--format text|json]
 
 Lists the keys of the compiled-in image: database, key in hex and decimal,
-name, what the caller receives, and the request slots the key's tree
-selects on (I[n] integer slot n, S[n] string slot n; a masked select shows
-its mask, "printer data N" the printer's stored value that root key 8 names
-N). The names and slots come from the image's content; the driver keys
-answered by code from the module's own tables (grouped lists, item lists,
-the print-mode record) are listed too, with no slots.
+name, what the caller receives, and the request slots a lookup of the key
+may read, in the order the walk reads them (I[n] integer slot n, S[n] string
+slot n; a masked select shows its mask, "printer data N" the printer's
+stored value that root key 8 names N): a request that holds them all never
+fails for a missing slot. The names come from the image's content and the
+slots from its trees; the driver keys answered by code from the module's
+own tables (grouped lists, item lists, the print-mode record) are listed
+too, with no slots.
 
 PATTERN picks the keys:
   a number (decimal or 0x hex)   that key
