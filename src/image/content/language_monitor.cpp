@@ -37,7 +37,7 @@ void AddFixedKeys(ImageBuilder &b) {
   const Fixed kFixed[] = {
       {0x2003, "fixed monitor ids [5019, 6618, 25010, 2]", {5019, 6618, 25010, 2}},
       {0x2004, "fixed monitor id 12421", {12421}},
-      {0x2007, "five 32-bit masks", {0x000F00FF, 0x00FF0000, 0x0000FFFF, -1, -1}},
+      {0x2007, "five 32-bit values", {0x000F00FF, 0x00FF0000, 0x0000FFFF, -1, -1}},
       {0x200A, "fixed monitor number", {1}},
       {0x2010, "fixed monitor numbers [1, 256, 256]", {1, 256, 256}},
       {0x2011, "fixed monitor number", {1}},
@@ -191,7 +191,7 @@ void AddCartridgeClass(ImageBuilder &b) {
 // Yes/no answers on the model name, the maintenance operation name and bit
 // fields of I[0] and I[2], and the I[10] switch.
 void AddFlags(ImageBuilder &b) {
-  b.key(0x2009, "whether the model name is this model's",
+  b.key(0x2009, "1 for the model names QX M4K7 and QXC-3000, else 0",
         b.selectString(0, {text("QX M4K7", b.ints(0x2009, {1})), text("QXC-3000", b.ints(0x2009, {1})),
                            anyText(b.ints(0x2009, {0}))}));
   b.key(0x2012, "whether I[2]&0xFF is 0x31",
@@ -204,7 +204,7 @@ void AddFlags(ImageBuilder &b) {
   for (std::string_view op : {"Cleaning", "TestPrint", "ChangeHead", "ChangeTank", "RollerCleaning"})
     operations.push_back(text(op, yes));
   operations.push_back(anyText(b.ints(0x202D, {0})));
-  b.key(0x202D, "whether the maintenance operation is offered", b.selectString(4, operations));
+  b.key(0x202D, "1 for the five maintenance operations it names, else 0", b.selectString(4, operations));
 
   NodeRef no = b.ints(0x2030, {0});
   b.key(0x2030, "120 for I[0]&0xF0000 = 0 and I[2]&0xFF = 0x34, else 0",

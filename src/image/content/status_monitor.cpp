@@ -360,7 +360,7 @@ void AddOtherKeys(ImageBuilder &b) {
   b.key(0x600D, "fixed monitor value 0x80000000", b.ints(0x600D, {Bits(0x80000000)}));
   b.key(0x600E, "fixed monitor number", b.ints(0x600E, {300}));
   // A count, then that many printer-data value numbers of root key 8.
-  b.key(0x600F, "printer-data value numbers to watch",
+  b.key(0x600F, "a count, then printer-data value numbers of key 8",
         b.ints(0x600F, {21,  222, 221, 220, 219, 218, 213, 211, 209, 215, 214,
                         301, 304, 313, 314, 315, 316, 317, 302, 102, 323, 325}));
   b.key(0x6010, "1 for I[9] = 0xD010", b.select(9, {is(0xD010, b.ints(0x6010, {1}))}));
