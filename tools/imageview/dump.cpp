@@ -76,10 +76,11 @@ class Dumper {
 public:
   Dumper(const ImageDescriptor &img, const KeyCatalogue *names) : img_(img), names_(names) {}
 
-  // "key 0x1003 (4099) paper size [width, height]" when the catalogue names it.
+  // 'key 0x1003 (4099) "paper [width, height] of the paper size"' when the
+  // catalogue names it.
   std::string named(uint16_t key) const {
     const KeyInfo *info = names_ ? FindKeyInfo(key, *names_) : nullptr;
-    return KeyLabel(key) + (info ? std::string(" ") + info->name : std::string());
+    return KeyLabel(key) + (info ? std::string(" \"") + info->name + "\"" : std::string());
   }
 
   std::string whole() {
