@@ -4,7 +4,8 @@
 // that into node words and pools. Content never writes node words.
 //
 //   auto a5 = b.ints(0x1003, {14800, 21000});
-//   b.key(0x1003, b.guarded(28, {b.guard(11, {a5, ...}), ...}));
+//   b.key(0x1003, "paper [width, height] of the paper size",
+//         b.guarded(28, {b.guard(11, {a5, ...}), ...}));
 //
 // Integer leaves take their narrowest kind and identical answers are stored
 // once: both are the compiler's job, not the content's.
@@ -127,10 +128,10 @@ public:
   NodeRef raw(uint32_t word0, uint32_t word1);
 
   // The key index. Several keys may share one root; every root joins node 0.
-  // The name says in a few words what the key answers ("paper size
-  // [width, height]"); the tools show it, the module never sees it. The
-  // image build refuses a key without one: the nameless form is for the
-  // compiler's tests of small images.
+  // The name says in a few words what the key answers ("paper [width,
+  // height] of the paper size"); the tools show it, the module never sees
+  // it. The image build refuses a key without one: the nameless form is for
+  // the compiler's tests of small images.
   void key(Key key, std::string_view name, NodeRef root);
   void key(Key key, NodeRef root);
   // A name for a key that the module answers by code from its own tables
