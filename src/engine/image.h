@@ -91,7 +91,7 @@ struct PrintModeTables {
   const uint8_t *sectionTable3; // kSection3Size-byte records
   const uint8_t *sectionTable4; // kSection4Size-byte records
   uint32_t modeRowCount;
-  uint32_t sectionCounts[4]; // stored for checking; the service does not consult them
+  uint32_t sectionCounts[4]; // records per table: a row naming one beyond them fails the service (-1)
 };
 
 struct ImageDescriptor {

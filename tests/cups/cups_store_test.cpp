@@ -13,6 +13,11 @@
 #include <string>
 
 #include "cups_server.h"
+#if defined(M4K7DB_WITH_CLI)
+#include <sstream>
+
+#include "cli.h"
+#endif
 #include "m4k7db.h"
 #include "platform/cups/cups_store.h"
 #include "platform/platform.h"
@@ -218,6 +223,27 @@ TEST_F(CupsStore, PrinterDataFileComesFirst) {
   unsetenv("M4K7DB_PRINTER_DATA");
   std::remove(file.c_str());
 }
+
+#if defined(M4K7DB_WITH_CLI)
+TEST_F(CupsStore, PrintersCommandListsWhatTheModuleOpens) {
+  // With no printer-data file named, `m4k7db printers` lists the
+  // destinations and the values key 8 names, as the module reads them.
+  std::string error;
+  ASSERT_TRUE(server_.AddQueue("M4K7-One", &error)) << error;
+  ASSERT_TRUE(server_.SetValue("M4K7-One", kValueName, "1", &error)) << error;
+  ASSERT_TRUE(server_.SetValue("M4K7-One", "TpxUI_InkDry", "fast", &error)) << error;
+  ASSERT_TRUE(server_.SetValue("M4K7-One", "NotAValueName", "7", &error)) << error;
+  unsetenv("M4K7DB_PRINTER_DATA");
+  std::ostringstream out, err;
+  EXPECT_EQ(m4k7cli::RunTool({"printers"}, out, err), 0) << err.str();
+  const std::string text = out.str();
+  for (const char *want :
+       {"CUPS destinations (M4K7DB_PRINTER_DATA is not set): 1 printer\n", "[M4K7-One]  opens\n",
+        "dword 1 (0x1)  [key 8 value 2]", "\"fast\", not a 32-bit number: reads fail"})
+    EXPECT_NE(text.find(want), std::string::npos) << want << " in\n" << text;
+  EXPECT_EQ(text.find("NotAValueName"), std::string::npos) << text;
+}
+#endif
 
 TEST(CupsOptionNumber, ParsesOnlyWhole32BitNumbers) {
   struct Case {

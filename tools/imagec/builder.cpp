@@ -113,6 +113,19 @@ NodeRef ImageBuilder::raw(uint32_t word0, uint32_t word1) {
 
 void ImageBuilder::key(Key key, NodeRef root) { keys_.emplace_back(key, root); }
 
+void ImageBuilder::key(Key key, std::string_view name, NodeRef root) {
+  keys_.emplace_back(key, root);
+  keyNames_[key] = std::string(name);
+}
+
+void ImageBuilder::nameCodeKey(Key key, std::string_view name, std::string_view answer) {
+  codeKeyNames_[key] = {std::string(name), std::string(answer)};
+}
+
+void ImageBuilder::nameValue(uint16_t slot, int32_t value, std::string_view name) {
+  valueNames_[{slot, value}] = std::string(name);
+}
+
 void ImageBuilder::hang(NodeRef node) { hung_.push_back(node); }
 
 void ImageBuilder::groupedList(Key key, std::vector<NodeRef> entries) {

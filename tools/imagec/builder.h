@@ -4,7 +4,8 @@
 // that into node words and pools. Content never writes node words.
 //
 //   auto a5 = b.ints(0x1003, {14800, 21000});
-//   b.key(0x1003, b.guarded(28, {b.guard(11, {a5, ...}), ...}));
+//   b.key(0x1003, "paper [width, height] of the paper size",
+//         b.guarded(28, {b.guard(11, {a5, ...}), ...}));
 //
 // Integer leaves take their narrowest kind and identical answers are stored
 // once: both are the compiler's job, not the content's.
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -126,14 +128,27 @@ public:
   NodeRef raw(uint32_t word0, uint32_t word1);
 
   // The key index. Several keys may share one root; every root joins node 0.
+  // The name says in a few words what the key answers ("paper [width,
+  // height] of the paper size"); the tools show it, the module never sees
+  // it. The image build refuses a key without one: the nameless form is for
+  // the compiler's tests of small images.
+  void key(Key key, std::string_view name, NodeRef root);
   void key(Key key, NodeRef root);
+  // A name for a key that the module answers by code from its own tables
+  // (grouped lists, item lists, the print-mode record): not in the index.
+  // answer: what the caller receives ("item list").
+  void nameCodeKey(Key key, std::string_view name, std::string_view answer);
+  // A name for one value of integer slot I[slot] ("A4" for I[28] = 9), for
+  // the tools to show beside the number.
+  void nameValue(uint16_t slot, int32_t value, std::string_view name);
   // A node that joins node 0 without a key of its own (grouped-list entries).
   void hang(NodeRef node);
   // The key whose start node is node 0, the sequence of every root: a plain
   // lookup of it answers the first of its leaves that the request reaches.
-  void keyOfAllRoots(Key key) {
+  void keyOfAllRoots(Key key, std::string_view name = {}) {
     allRootsKey_ = key;
     hasAllRootsKey_ = true;
+    if (!name.empty()) keyNames_[key] = std::string(name);
   }
 
   // Driver list tables.
@@ -146,6 +161,9 @@ public:
   const ContentNode &node(NodeRef ref) const { return nodes_.at(ref.id); }
   const std::vector<std::pair<Key, NodeRef>> &keys() const { return keys_; }
   const std::vector<NodeRef> &hung() const { return hung_; }
+  const std::map<Key, std::string> &keyNames() const { return keyNames_; }
+  const std::map<Key, std::pair<std::string, std::string>> &codeKeyNames() const { return codeKeyNames_; }
+  const std::map<std::pair<uint16_t, int32_t>, std::string> &valueNames() const { return valueNames_; }
   bool hasAllRootsKey() const { return hasAllRootsKey_; }
   Key allRootsKey() const { return allRootsKey_; }
   const std::vector<std::pair<Key, std::vector<NodeRef>>> &groupedLists() const { return groupedLists_; }
@@ -160,6 +178,9 @@ private:
   std::vector<ContentNode> nodes_;
   std::vector<std::pair<Key, NodeRef>> keys_;
   std::vector<NodeRef> hung_;
+  std::map<Key, std::string> keyNames_;
+  std::map<Key, std::pair<std::string, std::string>> codeKeyNames_; // name, answer
+  std::map<std::pair<uint16_t, int32_t>, std::string> valueNames_;
   Key allRootsKey_ = 0;
   bool hasAllRootsKey_ = false;
   std::vector<std::pair<Key, std::vector<NodeRef>>> groupedLists_;

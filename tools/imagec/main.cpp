@@ -1,5 +1,6 @@
 // m4k7-imagec: compiles the M4K7 content sources into the module's image.
-//   m4k7-imagec --out FILE.cpp [--dump FILE.txt]
+//   m4k7-imagec --out FILE.cpp [--dump FILE.txt] [--names FILE.cpp]
+// --names writes the tools' key-name table, which the module never links.
 // Writes nothing unless the whole image passes its checks.
 #include <algorithm>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "content.h"
 #include "dump.h"
 #include "emit.h"
+#include "key_catalogue.h"
 
 namespace {
 
@@ -26,19 +28,21 @@ bool WriteFile(const std::string &path, const std::string &text) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: m4k7-imagec --out FILE.cpp [--dump FILE.txt]\n");
+  std::fprintf(stderr, "usage: m4k7-imagec --out FILE.cpp [--dump FILE.txt] [--names FILE.cpp]\n");
   return 2;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-  std::string outPath, dumpPath;
+  std::string outPath, dumpPath, namesPath;
   for (int i = 1; i < argc; ++i) {
     if (i + 1 < argc && std::strcmp(argv[i], "--out") == 0)
       outPath = argv[++i];
     else if (i + 1 < argc && std::strcmp(argv[i], "--dump") == 0)
       dumpPath = argv[++i];
+    else if (i + 1 < argc && std::strcmp(argv[i], "--names") == 0)
+      namesPath = argv[++i];
     else
       return Usage();
   }
@@ -47,8 +51,9 @@ int main(int argc, char **argv) {
   imagec::ImageBuilder content;
   imagec::AddM4k7Content(content);
   imagec::ImageTables tables;
+  imagec::KeyCatalogueTables names;
   std::string error;
-  if (!imagec::BuildImage(content, &tables, &error)) {
+  if (!imagec::BuildImage(content, &tables, &error) || !imagec::BuildKeyCatalogue(content, &names, &error)) {
     size_t from = 0;
     while (from <= error.size()) {
       const size_t end = std::min(error.find('\n', from), error.size());
@@ -58,8 +63,13 @@ int main(int argc, char **argv) {
     return 1;
   }
   const std::string source = imagec::EmitImageSource(tables);
-  const std::string dump = dumpPath.empty() ? std::string() : m4k7::imageview::DumpImage(tables.descriptor());
-  if (!WriteFile(outPath, source) || (!dumpPath.empty() && !WriteFile(dumpPath, dump))) {
+  const m4k7::imageview::KeyCatalogue catalogue = names.view();
+  m4k7::imageview::DumpOptions options;
+  options.names = &catalogue;
+  const std::string dump =
+      dumpPath.empty() ? std::string() : m4k7::imageview::DumpImage(tables.descriptor(), options);
+  if (!WriteFile(outPath, source) || (!dumpPath.empty() && !WriteFile(dumpPath, dump)) ||
+      (!namesPath.empty() && !WriteFile(namesPath, imagec::EmitKeyCatalogueSource(names)))) {
     std::fprintf(stderr, "m4k7-imagec: cannot write %s\n", outPath.c_str());
     return 1;
   }

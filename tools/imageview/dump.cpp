@@ -5,6 +5,7 @@
 #include <set>
 
 #include "describe.h"
+#include "key_info.h"
 #include "node_view.h"
 #include "validate.h"
 
@@ -39,7 +40,14 @@ constexpr int kMaxDepth = 64;
 
 class Dumper {
 public:
-  explicit Dumper(const ImageDescriptor &img) : img_(img) {}
+  Dumper(const ImageDescriptor &img, const KeyCatalogue *names) : img_(img), names_(names) {}
+
+  // 'key 0x1003 (4099) "paper [width, height] of the paper size"' when the
+  // catalogue names it.
+  std::string named(uint16_t key) const {
+    const KeyInfo *info = names_ ? FindKeyInfo(key, *names_) : nullptr;
+    return KeyLabel(key) + (info ? std::string(" \"") + info->name + "\"" : std::string());
+  }
 
   std::string whole() {
     header();
@@ -85,7 +93,7 @@ private:
     auto one = [&](uint32_t i) {
       const uint16_t key = img_.keys[i];
       const uint32_t start = img_.keyNodes[i];
-      const std::string head = KeyLabel(key) + " -> node " + std::to_string(start);
+      const std::string head = named(key) + " -> node " + std::to_string(start);
       auto it = firstKeyAt.find(start);
       if (it != firstKeyAt.end()) {
         line(0, head + ": shares node " + std::to_string(start) + " with " + KeyLabel(it->second));
@@ -215,7 +223,7 @@ private:
     }
     for (uint32_t i = 0; i < g.groupCount; ++i) {
       const int64_t start = g.groupEntryStarts[i];
-      line(1, KeyLabel(g.groupKeys[i]) + ": " + std::to_string(g.groupEntryCounts[i]) + " entries from " +
+      line(1, named(g.groupKeys[i]) + ": " + std::to_string(g.groupEntryCounts[i]) + " entries from " +
                   std::to_string(start));
       for (uint32_t m = 0; m < g.groupEntryCounts[i]; ++m) {
         const int64_t e = start + m;
@@ -283,6 +291,7 @@ private:
   }
 
   const ImageDescriptor &img_;
+  const KeyCatalogue *names_;
   std::string out_;
   std::set<uint32_t> shown_;
   std::set<uint32_t> onPath_;
@@ -291,7 +300,7 @@ private:
 } // namespace
 
 std::string DumpImage(const ImageDescriptor &image, const DumpOptions &options) {
-  Dumper d(image);
+  Dumper d(image, options.names);
   return options.keys.empty() ? d.whole() : d.some(options.keys);
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/image.h"
+#include "key_info.h"
 
 namespace m4k7::imageview {
 
@@ -16,6 +17,8 @@ struct DumpOptions {
   // Only these keys' trees, in this order (no header or tables); empty: the
   // whole image.
   std::vector<uint16_t> keys;
+  // Key names for the key and grouped-list headings; none when nullptr.
+  const KeyCatalogue *names = nullptr;
 };
 
 std::string DumpImage(const ImageDescriptor &image, const DumpOptions &options = {});

@@ -72,7 +72,7 @@ std::string Join(const std::vector<int32_t> &v) {
 
 class Checker {
 public:
-  Checker(const ImageDescriptor &img, size_t max) : img_(img), max_(max) {}
+  explicit Checker(const ImageDescriptor &img) : img_(img) {}
 
   std::vector<std::string> run() {
     if (!checkTables()) return std::move(problems_);
@@ -91,7 +91,8 @@ public:
   }
 
 private:
-  bool full() const { return problems_.size() >= max_; }
+  // A broken image repeats its fault; the first fifty say enough.
+  bool full() const { return problems_.size() >= 50; }
   void add(std::string s) {
     if (!full()) problems_.push_back(std::move(s));
   }
@@ -509,7 +510,6 @@ private:
         }
       }
     }
-    acyclic_ = cycles == 0;
   }
 
   void checkListTables() {
@@ -595,7 +595,6 @@ private:
   }
 
   const ImageDescriptor &img_;
-  size_t max_;
   std::vector<std::string> problems_;
   std::vector<std::vector<Edge>> adj_;
   std::vector<int32_t> owner_;
@@ -607,14 +606,11 @@ private:
   std::vector<uint32_t> leaves_;
   std::vector<uint32_t> printerDataSelects_;
   std::map<std::pair<int, std::string>, std::pair<uint32_t, uint32_t>> slices_; // -> offset, node
-  bool acyclic_ = false;
 };
 
 } // namespace
 
-std::vector<std::string> ImageProblems(const ImageDescriptor &image, size_t maxProblems) {
-  return Checker(image, maxProblems == 0 ? 1 : maxProblems).run();
-}
+std::vector<std::string> ImageProblems(const ImageDescriptor &image) { return Checker(image).run(); }
 
 bool ValidateImage(const ImageDescriptor &image, std::vector<std::string> *problems) {
   std::vector<std::string> found = ImageProblems(image);

@@ -15,8 +15,8 @@ namespace m4k7::imageview {
 // Every problem found, each naming its place: "key 0x1016 (4118): node
 // 2311: guard outside a guarded sequence" (the key is one whose tree reaches
 // the node; "node N: ..." when none does). Empty for a sound image. Stops
-// after maxProblems.
-std::vector<std::string> ImageProblems(const ImageDescriptor &image, size_t maxProblems = 50);
+// after fifty.
+std::vector<std::string> ImageProblems(const ImageDescriptor &image);
 
 // True for a sound image; otherwise false with the problems, one a line.
 bool ValidateImage(const ImageDescriptor &image, std::string *error);

@@ -135,6 +135,11 @@ std::string SettingsHelp() {
   return text;
 }
 
+std::string PositionalError(const CommandLine &cl, size_t min, size_t max, const char *missing) {
+  if (cl.positional.size() > max) return "unexpected argument " + quoted(cl.positional[max]);
+  return cl.positional.size() < min ? missing : "";
+}
+
 int Usage(std::ostream &err, std::string_view command, const std::string &message) {
   err << "m4k7db " << command << ": " << message << "\nTry 'm4k7db " << command << " --help'.\n";
   return kExitUsage;
@@ -326,6 +331,11 @@ struct Parser {
       }
       if ((accept & kAcceptNoDefaults) && name == "--no-defaults") {
         out->noDefaults = true;
+        if (!noValue(name, hasInline)) return false;
+        continue;
+      }
+      if ((accept & kAcceptStrict) && name == "--strict") {
+        out->strict = true;
         if (!noValue(name, hasInline)) return false;
         continue;
       }

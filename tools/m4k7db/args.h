@@ -67,6 +67,7 @@ enum Accept : uint32_t {
   kAcceptBrief = 1u << 3,    // --brief
   kAcceptFile = 1u << 4,     // --file PATH
   kAcceptNoDefaults = 1u << 5, // --no-defaults
+  kAcceptStrict = 1u << 6,     // --strict
 };
 
 struct CommandLine {
@@ -77,6 +78,7 @@ struct CommandLine {
   bool brief = false;
   bool help = false;
   bool noDefaults = false;
+  bool strict = false;
   bool hasFile = false;
   std::string file;
 };
@@ -87,6 +89,10 @@ struct CommandLine {
 // format outside formats.
 bool ParseCommandLine(const Args &args, uint32_t accept, const std::vector<std::string> &formats,
                       CommandLine *out, std::string *error);
+
+// The positional arguments' count: empty when it is from min to max, else
+// the message ("unexpected argument \"4\"", or `missing` when too few).
+std::string PositionalError(const CommandLine &cl, size_t min, size_t max, const char *missing = "");
 
 // The settings part of every subcommand's help.
 std::string SettingsHelp();

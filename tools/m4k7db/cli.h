@@ -51,6 +51,7 @@ inline constexpr uint16_t kDefaultSettingsKey = 4131;
 
 // Subcommands: argv without the program name and the subcommand itself.
 using Args = std::vector<std::string>;
+int RunKeys(const Args &args, std::ostream &out, std::ostream &err);
 int RunGet(const Args &args, std::ostream &out, std::ostream &err);
 int RunExplain(const Args &args, std::ostream &out, std::ostream &err);
 int RunJob(const Args &args, std::ostream &out, std::ostream &err);

@@ -4,9 +4,9 @@
 #include "args.h"
 #include "cli.h"
 #include "engine/image.h"
-#include "imageview_glue.h"
 #include "json.h"
 #include "request.h"
+#include "validate.h"
 
 namespace m4k7cli {
 
@@ -39,10 +39,10 @@ int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
     out << kHelp;
     return kExitOk;
   }
-  if (!cl.positional.empty()) return Usage(err, "check", "unexpected argument \"" + cl.positional[0] + "\"");
+  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "check", error);
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
   std::vector<std::string> problems;
-  bool valid = ValidateImageTables(image, &problems);
+  bool valid = m4k7::imageview::ValidateImage(image, &problems);
 
   // Keys per database, and the internal ones no function accepts.
   std::vector<std::pair<std::string, uint32_t>> perDatabase;
@@ -86,7 +86,7 @@ int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
     for (const auto &[name, n] : perDatabase) k.set(name, n);
     k.set("internal", internal);
     o.set("keysByDatabase", std::move(k));
-    o.set("stats", ImageStatsText(image));
+    o.set("stats", m4k7::imageview::StatsLine(m4k7::imageview::MeasureImage(image)));
     std::vector<uint16_t> keys(image.keys, image.keys + (image.keys ? image.keyCount : 0));
     o.set("keys", Json::arrayOf(keys));
     o.write(out);
@@ -99,7 +99,7 @@ int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
       label.resize(20, ' ');
       out << label << n << '\n';
     }
-    out << "  " << ImageStatsText(image) << '\n';
+    out << "  " << m4k7::imageview::StatsLine(m4k7::imageview::MeasureImage(image)) << '\n';
     out << "  keys by database:";
     for (const auto &[name, n] : perDatabase) out << ' ' << name << ' ' << n << ',';
     out << " internal " << internal << '\n';

@@ -5,8 +5,8 @@
 #include "args.h"
 #include "cli.h"
 #include "dot.h"
+#include "dump.h"
 #include "engine/image.h"
-#include "imageview_glue.h"
 #include "text.h"
 
 namespace m4k7cli {
@@ -74,7 +74,10 @@ int RunDump(const Args &args, std::ostream &out, std::ostream &err) {
     }
     return kExitOk;
   }
-  out << DumpImageText(image, present);
+  m4k7::imageview::DumpOptions options;
+  options.keys = present;
+  options.names = &m4k7::imageview::CompiledKeyCatalogue();
+  out << m4k7::imageview::DumpImage(image, options);
   return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include "decode.h"
 #include "engine/status.h"
 #include "json.h"
+#include "key_info.h"
 #include "request.h"
 #include "text.h"
 
@@ -60,7 +61,8 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
     out << help();
     return kExitOk;
   }
-  if (cl.positional.size() != 2) return Usage(err, "get", "expected DB and KEY");
+  const char *missing = cl.positional.empty() ? "expected DB and KEY" : "expected a KEY after the database";
+  if (error = PositionalError(cl, 2, 2, missing); !error.empty()) return Usage(err, "get", error);
   const DatabaseInfo *db = FindDatabase(cl.positional[0]);
   if (!db)
     return Usage(err, "get",
@@ -73,6 +75,7 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
   if (!BuildRequest(*db, cl.settings, &request, &error, err)) return Usage(err, "get", error);
 
   Answer answer = Ask(*db, key, request.view());
+  const m4k7::imageview::KeyInfo *info = m4k7::imageview::FindKeyInfo(uint16_t(key));
   KindInfo kind;
   if (answer.status == M4K7DB_OK) kind = KindOfKey(*db, key, request.engineView());
   std::string hint = StatusHint(*db, key, answer.status);
@@ -92,6 +95,7 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
     o.set("function", db->function);
     o.set("key", key);
     o.set("keyHex", HexKey(key));
+    if (info) o.set("name", info->name);
     o.set("asked", uint16_t(key));
     o.set("inRange", InRange(*db, key));
     o.set("status", answer.status);
@@ -104,8 +108,9 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
     return ExitCodeOf(answer.status);
   }
 
-  out << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << "), " << db->function
-      << '\n';
+  out << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")";
+  if (info) out << " \"" << info->name << "\"";
+  out << ", " << db->function << '\n';
   if (key > 0xFFFF) out << "note: the module uses the low 16 bits of " << Hex32(key) << '\n';
   out << "status: " << StatusText(answer.status);
   if (answer.status == M4K7DB_OK) out << ", " << answer.size << " byte" << (answer.size == 1 ? "" : "s");

@@ -8,6 +8,7 @@
 #include "engine/engine.h"
 #include "engine/status.h"
 #include "json.h"
+#include "key_info.h"
 #include "request.h"
 #include "text.h"
 
@@ -15,7 +16,7 @@ namespace m4k7cli {
 
 namespace {
 
-const char kHelp[] = R"(Usage: m4k7db job [settings] [--no-defaults] [--format text|json]
+const char kHelp[] = R"(Usage: m4k7db job [settings] [--no-defaults] [--strict] [--format text|json]
 
 Shows what the driver sends to the printer for a job with the given
 settings: the grouped command sequences, each decoded into its escape
@@ -33,17 +34,25 @@ First the settings are checked against the lists the driver offers (ink
 count 4108, media 4110, quality 4118, I[6] 4116, paper source 4114, paper
 size 4113 and 4112): a value a list does not offer is reported with the key
 that refused it, and so is a key that answers nothing for the combination.
-Key 4120 reads the printer's stored data: without --printer it fails (-4).
 
-The settings start from the driver's defaults (key 4131) unless
---no-defaults is given.
+Without settings the job is the driver's default one: the settings start
+from the database's defaults (key 4131), and a setting that neither they nor
+the command line give takes the item its list marks, or the list's first
+item where it marks none. When the marked I[6] has no print-mode record, the
+first I[6] its list offers that has one is taken, and the output says so.
+--no-defaults starts from zeros instead.
+
+Key 4120 reads the printer's stored data. Without a printer (--printer NAME;
+'m4k7db printers' lists those the module can open) it is reported as
+skipped and the job still succeeds; --strict makes a skipped key a failure.
 
 %SETTINGS%
-Exit status: 0 every key answered, 1 a list refused a setting or a key
-answered nothing (status 1 or 3), 2 a key failed (negative status), 64 bad
-usage.
+Exit status: 0 every key answered (or was skipped for want of a printer),
+1 a list refused a setting or a key answered nothing (status 1 or 3), 2 a
+key failed (negative status; a skipped key with --strict), 64 bad usage.
 
 Examples:
+  m4k7db job
   m4k7db job --printer "M4K7 Series" --size 9 --mode 1
   m4k7db job --ink 6 --media 275 --quality 2 --mode 1 --size 1 --format json
   m4k7db job --size 256 --paper-width 15000 --paper-length 20000 --mode 1
@@ -124,6 +133,31 @@ struct Worst {
   void refuse() { code = std::max(code, kExitNoAnswer); }
 };
 
+// The ids of a list key's answer, and the one it marks (or its first).
+struct Offered {
+  std::vector<int32_t> ids;
+  int32_t chosen = 0;
+  bool marked = false;
+};
+Offered OfferedBy(const std::vector<uint8_t> &bytes) {
+  Offered o;
+  for (const ListItemView &item : ItemsOf(bytes)) {
+    o.ids.push_back(item.id);
+    if (item.mark && !o.marked) {
+      o.chosen = item.id;
+      o.marked = true;
+    }
+  }
+  if (!o.marked && !o.ids.empty()) o.chosen = o.ids.front();
+  return o;
+}
+
+std::string Joined(const std::vector<int32_t> &ids) {
+  std::string text;
+  for (int32_t id : ids) text += (text.empty() ? "" : " ") + std::to_string(id);
+  return text;
+}
+
 std::string help() {
   std::string text = kHelp;
   text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
@@ -135,14 +169,14 @@ std::string help() {
 int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
   std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults, {"text", "json"}, &cl,
-                        &error))
+  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults | kAcceptStrict,
+                        {"text", "json"}, &cl, &error))
     return Usage(err, "job", error);
   if (cl.help) {
     out << help();
     return kExitOk;
   }
-  if (!cl.positional.empty()) return Usage(err, "job", "unexpected argument \"" + cl.positional[0] + "\"");
+  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "job", error);
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
@@ -150,67 +184,114 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   bool json = cl.format == "json";
   Worst worst;
   Json report = Json::object();
-  report.set("settings", request.describe(kJobSlots));
-  report.set("request", request.summary());
 
-  if (!json) {
-    out << "job for " << request.describe(kJobSlots) << '\n';
-    out << "request: " << request.summary() << '\n';
-    out << "settings offered by the driver's lists:\n";
-  }
+  // With defaults, a slot that neither the command line nor key 4131 sets
+  // takes its list's marked (or first) item, so a job needs no setting.
+  std::vector<bool> given(request.ints.size(), !cl.settings.defaults);
+  for (const IntSetting &s : cl.settings.ints)
+    for (uint32_t slot : s.slots)
+      if (slot < given.size()) given[slot] = true;
+  const std::vector<int32_t> pairs = cl.settings.defaults ? DefaultPairs() : std::vector<int32_t>();
+  for (size_t i = 0; i + 1 < pairs.size(); i += 2)
+    if (pairs[i] >= 0 && size_t(pairs[i]) < given.size()) given[size_t(pairs[i])] = true;
+
+  std::vector<std::string> lines;
   Json checks = Json::array();
+  Offered modes; // what key 4116 offers, when I[6] came from it
   for (const Check &c : kChecks) {
+    if (c.slot >= request.ints.size()) continue;
+    Answer a = Ask(db, c.key, request.view());
+    Offered offered = a.status == M4K7DB_OK ? OfferedBy(a.bytes) : Offered();
+    std::string origin;
+    if (!given[c.slot] && !offered.ids.empty()) {
+      request.ints[c.slot] = offered.chosen;
+      given[c.slot] = true;
+      origin = offered.marked ? "the list's mark" : "the list's first item";
+      if (c.slot == 6) modes = offered;
+    }
+    int32_t value = request.ints[c.slot];
     Json j = Json::object();
     j.set("slot", c.slot);
     j.set("key", c.key);
     j.set("what", c.what);
-    if (c.slot >= request.ints.size()) continue;
-    int32_t value = request.ints[c.slot];
     j.set("value", value);
-    Answer a = Ask(db, c.key, request.view());
+    if (!origin.empty()) j.set("from", origin);
     j.set("status", a.status);
-    std::string line = "  I[" + std::to_string(c.slot) + "]=" + std::to_string(value) + "  " + c.what +
-                       ", key " + std::to_string(c.key) + ": ";
+    std::string line =
+        "  " + request.describe({c.slot}) + "  " + c.what + ", key " + std::to_string(c.key) + ": ";
     if (a.status != M4K7DB_OK) {
       worst.note(a.status);
       if (a.status == M4K7DB_NOT_FOUND || a.status == M4K7DB_UNKNOWN_KEY) worst.refuse();
       line += "the list answers " + StatusText(a.status) + " for these settings";
       j.set("offered", false);
     } else {
-      std::vector<int32_t> ids;
-      for (const ListItemView &item : ItemsOf(a.bytes)) ids.push_back(item.id);
-      bool offered = std::find(ids.begin(), ids.end(), value) != ids.end();
-      if (!offered) worst.refuse();
-      j.set("offered", offered);
-      j.set("values", Json::arrayOf(ids));
-      line += offered ? "offered (" : "NOT OFFERED; the list has (";
-      for (size_t i = 0; i < ids.size(); ++i) {
-        if (i) line += ' ';
-        line += std::to_string(ids[i]);
-      }
-      line += ")";
+      bool isOffered = std::find(offered.ids.begin(), offered.ids.end(), value) != offered.ids.end();
+      if (!isOffered) worst.refuse();
+      j.set("offered", isOffered);
+      j.set("values", Json::arrayOf(offered.ids));
+      line += (isOffered ? "offered (" : "NOT OFFERED; the list has (") + Joined(offered.ids) + ")";
+      if (!origin.empty()) line += ", taken from " + origin;
     }
-    if (!json) out << line << '\n';
+    lines.push_back(line);
     checks.push(std::move(j));
+  }
+  // Key 4116 marks an I[6] for which the image has no print-mode row; the
+  // default job takes the first value it offers that has one.
+  if (!modes.ids.empty() && Ask(db, kPrintModeKey, request.view()).status == M4K7DB_NOT_FOUND) {
+    for (int32_t id : modes.ids) {
+      request.ints[6] = id;
+      if (Ask(db, kPrintModeKey, request.view()).status == M4K7DB_OK) break;
+      request.ints[6] = modes.chosen;
+    }
+    if (request.ints[6] != modes.chosen) {
+      std::string note = "  I[6]=" + std::to_string(request.ints[6]) +
+                         " instead: no print-mode row (key 4126) has I[6]=" + std::to_string(modes.chosen) +
+                         ", so the first value key 4116 offers that has one";
+      lines.push_back(note);
+      report.set("note", note.substr(2));
+    }
+  }
+  report.set("settings", request.describe(kJobSlots));
+  report.set("request", request.summary());
+  if (!json) {
+    out << "job for " << request.describe(kJobSlots) << '\n';
+    out << "request: " << request.summary() << '\n';
+    out << "settings offered by the driver's lists:\n";
+    for (const std::string &line : lines) out << line << '\n';
   }
   report.set("checks", std::move(checks));
 
   Json stages = Json::array();
+  std::vector<int32_t> skipped;
   for (const Stage &stage : kStages) {
     if (!json) out << stage.title << ":\n";
     for (uint16_t key : stage.keys) {
       Answer a = Ask(db, key, request.view());
-      worst.note(a.status);
+      // Without a printer, a key that reads the printer's stored data is
+      // skipped: the rest of the job does not depend on it.
+      const bool skip = a.status == M4K7DB_NO_PRINTER && !cl.strict;
+      if (skip)
+        skipped.push_back(key);
+      else
+        worst.note(a.status);
       Json j = Json::object();
       j.set("stage", stage.title);
       j.set("key", key);
       j.set("status", a.status);
       j.set("statusName", m4k7::StatusName(a.status));
+      j.set("skipped", skip);
       if (!json) {
-        out << "  key " << key << " (" << HexKey(key) << "): " << StatusText(a.status);
+        out << "  key " << key << " (" << HexKey(key) << ")";
+        if (const auto *info = m4k7::imageview::FindKeyInfo(key)) out << " " << info->name;
+        out << ": " << StatusText(a.status);
         if (a.status == M4K7DB_OK) out << ", " << a.size << " bytes";
         out << '\n';
-        if (a.status != M4K7DB_OK) out << "    refused: " << StatusHint(db, key, a.status) << '\n';
+        if (skip)
+          out << "    skipped: it reads the printer's stored data; give --printer NAME ('m4k7db printers' "
+                 "lists "
+                 "them), --strict to fail\n";
+        else if (a.status != M4K7DB_OK)
+          out << "    refused: " << StatusHint(db, key, a.status) << '\n';
       }
       std::vector<Fragment> fragments = fragmentsOf(key, request.engineView());
       Json entries = Json::array();
@@ -267,14 +348,19 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   }
   report.set("printMode", std::move(pm));
   report.set("supported", worst.code == kExitOk);
+  report.set("skipped", Json::arrayOf(skipped));
   if (json) {
     report.write(out);
     out << '\n';
   } else {
-    out << (worst.code == kExitOk ? "every key answered: the combination is supported\n"
-            : worst.code == kExitNoAnswer
-                ? "the combination is not supported as it stands (see the refusals above)\n"
-                : "a key failed (see above)\n");
+    if (worst.code == kExitOk && !skipped.empty())
+      out << "every key answered but " << Joined(skipped)
+          << ", skipped for want of a printer: the combination is supported\n";
+    else
+      out << (worst.code == kExitOk ? "every key answered: the combination is supported\n"
+              : worst.code == kExitNoAnswer
+                  ? "the combination is not supported as it stands (see the refusals above)\n"
+                  : "a key failed (see above)\n");
   }
   return worst.code;
 }

@@ -1,4 +1,5 @@
-// m4k7db printers: the printers of the printer-data file and their values.
+// m4k7db printers: the printers the module can open, from the file or the
+// CUPS destinations it reads, and their values.
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -10,6 +11,12 @@
 #include "engine/image.h"
 #include "json.h"
 #include "platform/posix/printer_data_file.h"
+
+#if defined(M4K7DB_HAVE_CUPS)
+#include <cups/cups.h>
+
+#include "platform/cups/cups_store.h"
+#endif
 #include "request.h"
 #include "text.h"
 
@@ -21,15 +28,15 @@ namespace pd = m4k7::platform::printer_data;
 
 const char kHelp[] = R"(Usage: m4k7db printers [--file PATH] [--format text|json]
 
-Lists the printers of the printer-data file, the file that holds on this
-system what the spooler keeps for each printer on Windows: each printer
-with its values (dwords in decimal and hex, hex values as bytes), the number
-under which root key 8 names each value, and whether the printer opens.
-Malformed lines are listed with their line number and the printer they
-keep from opening.
-
-The file is $M4K7DB_PRINTER_DATA, the one the module reads, unless --file
-names another.
+Lists the printers the module can open, from the store it reads them from:
+the printer-data file named by $M4K7DB_PRINTER_DATA, or, when that is unset
+and the module was built with CUPS, the CUPS destinations. Each printer
+comes with its values (dwords in decimal and hex, hex values as bytes; for
+CUPS the options that hold a number), the number under which root key 8
+names each value, and whether the module opens it. Malformed lines of a
+file are listed with their line number and the printer they keep from
+opening. --file PATH reads that file instead, as the module would with
+M4K7DB_PRINTER_DATA=PATH.
 
 File format:
   ; comment                    (also #)
@@ -37,8 +44,12 @@ File format:
   TpxUI_CustomECPMode = dword:0
   TpxLM_Flags = hex:01,02,03
 
-Exit status: 0 every line well-formed, 1 malformed lines (listed), 2 no file
-or an unreadable one, 64 bad usage.
+A CUPS destination stores a value as an option:
+  lpadmin -p NAME -o TpxUI_CustomECPMode-default=1
+
+Exit status: 0 listed (every line well-formed), 1 malformed lines (listed),
+2 no store (no file named and no CUPS in this build) or an unreadable file,
+64 bad usage.
 
 Examples:
   M4K7DB_PRINTER_DATA=printers.ini m4k7db printers
@@ -90,6 +101,70 @@ std::string valueText(const pd::Value &v) {
   return text;
 }
 
+bool Opens(const std::string &utf8Name) {
+  std::u16string name;
+  PrinterHandle h = nullptr;
+  const bool opens = Utf8ToUtf16(utf8Name, &name) &&
+                     m4k7db_open_printer(reinterpret_cast<const uint16_t *>(name.c_str()), &h) == 0 && h;
+  if (h) m4k7db_close_printer(h);
+  return opens;
+}
+
+#if defined(M4K7DB_HAVE_CUPS)
+// The destinations the module opens when no file is named, with the options
+// that root key 8 names: the values the module reads.
+int ListCupsDestinations(bool json, std::ostream &out) {
+  cups_dest_t *dests = nullptr;
+  const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+  const std::map<std::string, int32_t> numbers = valueNumbers();
+  Json printers = Json::array();
+  if (!json)
+    out << "CUPS destinations (M4K7DB_PRINTER_DATA is not set): " << count << " printer"
+        << (count == 1 ? "" : "s") << (count == 0 ? " (no scheduler answered, or it has none)" : "") << '\n';
+  for (int d = 0; d < count; ++d) {
+    const cups_dest_t &dest = dests[d];
+    if (dest.instance) continue; // the module opens destinations by name alone
+    const bool opens = Opens(dest.name);
+    Json pj = Json::object(), values = Json::array();
+    pj.set("name", dest.name);
+    pj.set("opens", opens);
+    if (!json) out << "\n[" << dest.name << "]  " << (opens ? "opens" : "does not open") << '\n';
+    for (int o = 0; o < dest.num_options; ++o) {
+      const std::string name = dest.options[o].name;
+      auto number = numbers.find(name);
+      if (number == numbers.end()) continue;
+      uint32_t value = 0;
+      const bool readable = m4k7::platform::cups::ParseOptionNumber(dest.options[o].value, &value);
+      Json vj = Json::object();
+      vj.set("name", name);
+      vj.set("number", number->second);
+      vj.set("text", dest.options[o].value);
+      if (readable) vj.set("value", value);
+      values.push(std::move(vj));
+      if (!json) {
+        std::string label = "  " + name;
+        label.resize(std::max<size_t>(label.size() + 2, 40), ' ');
+        out << label
+            << (readable ? "dword " + std::to_string(value) + " (" + Hex32(value) + ")"
+                         : QuoteBytes(dest.options[o].value) + ", not a 32-bit number: reads fail")
+            << "  [key 8 value " << number->second << "]\n";
+      }
+    }
+    pj.set("values", std::move(values));
+    printers.push(std::move(pj));
+  }
+  cupsFreeDests(count, dests);
+  if (json) {
+    Json report = Json::object();
+    report.set("store", "cups");
+    report.set("printers", std::move(printers));
+    report.write(out);
+    out << '\n';
+  }
+  return kExitOk;
+}
+#endif
+
 } // namespace
 
 int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
@@ -101,15 +176,19 @@ int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
     out << kHelp;
     return kExitOk;
   }
-  if (!cl.positional.empty())
-    return Usage(err, "printers", "unexpected argument \"" + cl.positional[0] + "\"");
+  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "printers", error);
   std::string path = cl.file;
   if (!cl.hasFile) {
     const char *env = std::getenv("M4K7DB_PRINTER_DATA");
     if (!env || !*env) {
-      err << "m4k7db printers: M4K7DB_PRINTER_DATA is not set, so no printer opens (give --file PATH to read "
-             "a file)\n";
+#if defined(M4K7DB_HAVE_CUPS)
+      return ListCupsDestinations(cl.format == "json", out);
+#else
+      err << "m4k7db printers: M4K7DB_PRINTER_DATA is not set and this build reads no CUPS destinations, so "
+             "no "
+             "printer opens (give --file PATH to read a file)\n";
       return kExitError;
+#endif
     }
     path = env;
   }
@@ -130,6 +209,7 @@ int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
   bool json = cl.format == "json";
 
   Json report = Json::object();
+  report.set("store", "file");
   report.set("file", path);
   Json printers = Json::array();
   if (!json)
@@ -138,13 +218,7 @@ int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
   for (size_t p = 0; p < parsed.printers.size(); ++p) {
     const pd::Printer &printer = parsed.printers[p];
     // The module's own open, to show what a caller gets.
-    std::u16string name;
-    bool opens = false;
-    if (Utf8ToUtf16(printer.name, &name)) {
-      PrinterHandle h = nullptr;
-      opens = m4k7db_open_printer(reinterpret_cast<const uint16_t *>(name.c_str()), &h) == 0 && h;
-      if (h) m4k7db_close_printer(h);
-    }
+    const bool opens = Opens(printer.name);
     Json pj = Json::object();
     pj.set("name", printer.name);
     pj.set("line", printer.line);

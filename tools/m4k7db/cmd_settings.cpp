@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "decode.h"
 #include "json.h"
+#include "key_info.h"
 #include "request.h"
 #include "text.h"
 
@@ -103,8 +104,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
     out << help();
     return kExitOk;
   }
-  if (!cl.positional.empty())
-    return Usage(err, "settings", "unexpected argument \"" + cl.positional[0] + "\"");
+  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "settings", error);
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
@@ -129,17 +129,19 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   note(printable.status);
   Json sizeJson = Json::array();
   if (!json) out << "Paper sizes I[28] (key 4113; printable: in key 4112's list):\n";
-  std::vector<std::vector<std::string>> rows = {{"size", "attr1", "attr2", "printable"}};
+  std::vector<std::vector<std::string>> rows = {{"size", "attr1", "attr2", "printable", "name"}};
   for (const ListItemView &s : sizes.items) {
     bool isPrintable = std::any_of(printable.items.begin(), printable.items.end(),
                                    [&](const ListItemView &p) { return p.id == s.id; });
-    rows.push_back(
-        {std::to_string(s.id), std::to_string(s.attr1), std::to_string(s.attr2), isPrintable ? "yes" : "no"});
+    const char *name = m4k7::imageview::FindValueName(28, s.id);
+    rows.push_back({std::to_string(s.id), std::to_string(s.attr1), std::to_string(s.attr2),
+                    isPrintable ? "yes" : "no", name ? name : ""});
     Json j = Json::object();
     j.set("id", s.id);
     j.set("attr1", s.attr1);
     j.set("attr2", s.attr2);
     j.set("printable", isPrintable);
+    if (name) j.set("name", name);
     sizeJson.push(std::move(j));
   }
   report.set("sizes", std::move(sizeJson));
@@ -149,7 +151,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
       std::string line = "  ";
       for (size_t c = 0; c < row.size(); ++c) {
         std::string cell = row[c];
-        cell.resize(std::max<size_t>(cell.size() + 2, c == 0 ? 6 : 8), ' ');
+        cell.resize(std::max<size_t>(cell.size() + 2, rows[0][c].size() + 3), ' ');
         line += cell;
       }
       while (!line.empty() && line.back() == ' ') line.pop_back();

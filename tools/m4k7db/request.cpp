@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "engine/status.h"
+#include "key_info.h"
 #include "text.h"
 
 namespace m4k7cli {
@@ -103,6 +104,8 @@ std::string OwnedRequest::describe(const std::vector<uint32_t> &slots) const {
     if (slot >= ints.size()) continue;
     if (!text.empty()) text += ' ';
     text += "I[" + std::to_string(slot) + "]=" + std::to_string(ints[slot]);
+    if (const char *name = m4k7::imageview::FindValueName(uint16_t(slot), ints[slot]))
+      text += std::string(" (") + name + ")";
   }
   return text;
 }
@@ -130,10 +133,7 @@ std::string OwnedRequest::summary() const {
   return text;
 }
 
-namespace {
-
-// Key 4131's (slot, value) pairs, asked with a standard driver request.
-std::vector<int32_t> defaultPairs() {
+std::vector<int32_t> DefaultPairs() {
   std::vector<int32_t> ints(DatabaseOf(m4k7::Database::Driver).intSlots, 0);
   AccessRequest request{};
   request.intParamCount = uint32_t(ints.size());
@@ -143,8 +143,6 @@ std::vector<int32_t> defaultPairs() {
   return IntsOf(a.bytes);
 }
 
-} // namespace
-
 bool BuildRequest(const DatabaseInfo &db, const Settings &settings, OwnedRequest *request, std::string *error,
                   std::ostream &err) {
   uint32_t intCount = settings.hasIntCount ? settings.intCount : db.intSlots;
@@ -153,7 +151,7 @@ bool BuildRequest(const DatabaseInfo &db, const Settings &settings, OwnedRequest
   request->strings.assign(stringCount, std::string());
 
   if (settings.defaults) {
-    std::vector<int32_t> pairs = defaultPairs();
+    std::vector<int32_t> pairs = DefaultPairs();
     if (pairs.empty()) err << "m4k7db: warning: key 4131 gave no default settings; starting from zeros\n";
     for (size_t i = 0; i + 1 < pairs.size(); i += 2)
       if (pairs[i] >= 0 && uint32_t(pairs[i]) < intCount) request->ints[size_t(pairs[i])] = pairs[i + 1];

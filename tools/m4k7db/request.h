@@ -33,7 +33,8 @@ public:
   const AccessRequest &view();
   const AccessRequest &engineView();
 
-  // "I[4]=4 I[5]=1 ..." of the given slots, as far as the request has them.
+  // "I[4]=4 I[5]=1 I[28]=9 (A4) ..." of the given slots, as far as the request
+  // has them; values the content names are shown with their names.
   std::string describe(const std::vector<uint32_t> &slots) const;
   // "106 integer slots (I[4]=4 I[28]=9), 0 string slots, no printer": the
   // non-zero and non-empty slots only.
@@ -52,6 +53,10 @@ private:
 // message for a slot beyond the request or a name that is not UTF-8.
 bool BuildRequest(const DatabaseInfo &db, const Settings &settings, OwnedRequest *request, std::string *error,
                   std::ostream &err);
+
+// Key 4131's (slot, value) pairs, asked with a standard driver request;
+// empty when it does not answer.
+std::vector<int32_t> DefaultPairs();
 
 // One call of the public function with the two-call pattern: a size query,
 // then a call with a buffer of the size it reported.

@@ -16,6 +16,7 @@ const char kHelp[] = R"(Usage: m4k7db COMMAND [ARGS...]
 Asks and examines the M4K7 printer database compiled into this program.
 
 Commands:
+  keys [PATTERN]           the keys with their names, answers and slots read
   get DB KEY [settings]    ask one key through its public function, decoded
   explain DB KEY [settings]
                            the walk to the answer, node by node
@@ -23,7 +24,7 @@ Commands:
   settings [settings]      the setting combinations the driver's lists offer
   dump [KEY...]            the image as text, or --format dot for a graph
   check                    validate the image and print its counts
-  printers                 the printers of the printer-data file
+  printers                 the printers the module can open, and their values
   help [COMMAND]           this text, or a command's
 
 DB is root, drv, lm, mnt, pa or sm; KEY decimal or 0x hex. Every command
@@ -40,6 +41,7 @@ Environment:
   M4K7DB_PRINTER_DATA   the printer-data file the module opens printers from
 
 Examples:
+  m4k7db keys paper
   m4k7db get root 3
   m4k7db explain drv 0x1003 --size 9 --brief
   m4k7db job --printer "M4K7 Series" --size 9 --mode 1
@@ -50,8 +52,8 @@ struct Command {
   int (*run)(const Args &, std::ostream &, std::ostream &);
 };
 const Command kCommands[] = {
-    {"get", RunGet},   {"explain", RunExplain}, {"job", RunJob},           {"settings", RunSettings},
-    {"dump", RunDump}, {"check", RunCheck},     {"printers", RunPrinters},
+    {"keys", RunKeys},         {"get", RunGet},   {"explain", RunExplain}, {"job", RunJob},
+    {"settings", RunSettings}, {"dump", RunDump}, {"check", RunCheck},     {"printers", RunPrinters},
 };
 
 } // namespace
@@ -62,7 +64,8 @@ int RunTool(const Args &args, std::ostream &out, std::ostream &err) {
     return kExitUsage;
   }
   const std::string &first = args[0];
-  if (first == "--help" || first == "-h" || (first == "help" && args.size() == 1)) {
+  auto isHelp = [](const std::string &a) { return a == "--help" || a == "-h"; };
+  if (isHelp(first) || (first == "help" && (args.size() == 1 || isHelp(args[1])))) {
     out << kHelp;
     return kExitOk;
   }
@@ -73,6 +76,10 @@ int RunTool(const Args &args, std::ostream &out, std::ostream &err) {
   std::string name = first;
   Args rest(args.begin() + 1, args.end());
   if (first == "help") {
+    if (args.size() > 2) {
+      err << "m4k7db help: unexpected argument \"" << args[2] << "\"\nTry 'm4k7db --help'.\n";
+      return kExitUsage;
+    }
     name = args[1];
     rest = {"--help"};
   }

@@ -5,7 +5,7 @@ namespace imagec {
 
 void AddDriverKeys(ImageBuilder &b) {
   using namespace driver;
-  b.keyOfAllRoots(kFragmentKey);
+  b.keyOfAllRoots(kFragmentKey, "printer command fragment the settings reach first");
   // A plain lookup of the fragment key answers the first fragment the
   // request reaches, so the paper-size tree goes first: with driver settings
   // that answer is the page-format command of the current paper size.

@@ -95,6 +95,12 @@ void AddGroupedLists(ImageBuilder &b, NodeRef printModeTree, NodeRef paperSizeTr
   b.groupedList(4125, {escE});
   b.groupedList(4124, {escB0});
   b.groupedList(4123, {escAt});
+  b.nameCodeKey(4120, "job start: control-language block and option command", "grouped list");
+  b.nameCodeKey(4121, "page start: print mode, page format, paper source, media", "grouped list");
+  b.nameCodeKey(4122, "job start: ESC ( q", "grouped list");
+  b.nameCodeKey(4123, "job start: ESC @", "grouped list");
+  b.nameCodeKey(4124, "page end: ESC ( b 0", "grouped list");
+  b.nameCodeKey(4125, "job end: ESC ( e", "grouped list");
 
   // Every node hangs below node 0. The print-mode and paper-size trees are
   // roots already; the other entries hang through one-child sequences, the

@@ -26,6 +26,9 @@ void AddItemLists(ImageBuilder &b) {
                  {263, 15109},
                  {275, 15121}});
   b.itemList(4, {{4, 15004}, {6, 15006}});
+  b.nameCodeKey(4109, "all ink counts", "item list");
+  b.nameCodeKey(4111, "all media types", "item list");
+  b.nameCodeKey(4115, "all paper sources", "item list");
 }
 
 } // namespace imagec::driver

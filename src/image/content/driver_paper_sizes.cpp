@@ -181,8 +181,33 @@ NodeRef AddPaperSizeTree(ImageBuilder &b) {
                                              }));
 
   NodeRef root = b.guarded(28, std::move(guards));
-  for (Key k : std::initializer_list<Key>{0x1001, 0x1002, 0x1003, 0x1004, 0x1033, 0x1059, 0x500E})
-    b.key(k, root);
+  b.key(0x1001, "printable [width, height] of the paper size", root);
+  b.key(0x1002, "[top, left] margin of the paper size", root);
+  b.key(0x1003, "paper [width, height] of the paper size", root);
+  b.key(0x1004, "printable area of the user-defined size", root);
+  b.key(0x1033, "page length in 1/60 inch (full-length page)", root);
+  b.key(0x1059, "printer's number for the paper size", root);
+  b.key(0x500E, "attr2 of the paper-size items", root);
+
+  // The paper-size codes of the Windows device mode that the tools show by
+  // name; the model's own codes from 257 have none.
+  const std::pair<int32_t, const char *> kSizeNames[] = {
+      {1, "Letter"},
+      {3, "Tabloid"},
+      {5, "Legal"},
+      {8, "A3"},
+      {9, "A4"},
+      {11, "A5"},
+      {12, "B4"},
+      {13, "B5"},
+      {24, "17 x 22 inch"},
+      {43, "Japanese postcard"},
+      {66, "A2"},
+      {78, "A5 landscape"},
+      {kUserDefinedSize, "user-defined size"},
+  };
+  for (const auto &[code, name] : kSizeNames) b.nameValue(28, code, name);
+  b.nameValue(52, 5, "full-length page");
   return root;
 }
 

@@ -210,11 +210,22 @@ const std::vector<int64_t> &AllowedModes(int32_t ink, int32_t media, int32_t qua
 
 NodeRef AddPrintSettingTrees(ImageBuilder &b) {
   NodeRef lists = ListTree(b);
-  for (Key k : std::initializer_list<Key>{0x100C, 0x100E, 0x1014, 0x1016, 0x104D, 0x5003, 0x5004, 0x5005,
-                                          0x500D, 0x5010})
-    b.key(k, lists);
+  b.key(0x100C, "allowed ink counts", lists);
+  b.key(0x100E, "allowed media types", lists);
+  b.key(0x1014, "allowed I[6] values for the print quality", lists);
+  b.key(0x1016, "allowed print qualities for the media", lists);
+  b.key(0x104D, "list for the item-list service by media (one item, 0)", lists);
+  b.key(0x5003, "mark pair of the ink-count list", lists);
+  b.key(0x5004, "mark pair of the media list", lists);
+  b.key(0x5005, "mark pair of the print-quality lists", lists);
+  b.key(0x500D, "mark pair of the I[6] list", lists);
+  b.key(0x5010, "mark pair of keys 4173 and 4174", lists);
   NodeRef modes = PrintModeTree(b);
-  for (Key k : std::initializer_list<Key>{0x1008, 0x1015, 0x1038, 0x5006, 0x5007}) b.key(k, modes);
+  b.key(0x1008, "resolution [x, y] of the print mode", modes);
+  b.key(0x1015, "four print-mode values", modes);
+  b.key(0x1038, "print-mode pair [33, 161]", modes);
+  b.key(0x5006, "attr1 of the print-quality items", modes);
+  b.key(0x5007, "attr2 of the print-quality items", modes);
   return modes;
 }
 

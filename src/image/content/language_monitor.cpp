@@ -31,35 +31,36 @@ void Append(std::vector<StringCase> &cases, std::vector<StringCase> more) {
 void AddFixedKeys(ImageBuilder &b) {
   struct Fixed {
     Key key;
+    const char *name;
     std::vector<int64_t> values;
   };
   const Fixed kFixed[] = {
-      {0x2003, {5019, 6618, 25010, 2}},
-      {0x2004, {12421}},
-      {0x2007, {0x000F00FF, 0x00FF0000, 0x0000FFFF, -1, -1}},
-      {0x200A, {1}},
-      {0x2010, {1, 256, 256}},
-      {0x2011, {1}},
-      {0x2014, {0}},
-      {0x2016, {0}},
-      {0x2017, {0}},
-      {0x2018, {103}},
-      {0x2019, {300}},
-      {0x201B, {200}},
-      {0x201C, {0}},
-      {0x201D, {0}},
-      {0x201E, {5026, 6617, 0, 0}},
-      {0x2021, {1}},
-      {0x2022, {8}},
-      {0x202E, {1}},
-      {0x203D, {2}},
-      {0x2041, {5037, 400, 0}},
-      {0x2042, {5038, 300, 0}},
-      {0x204B, {1}},
+      {0x2003, "fixed monitor ids [5019, 6618, 25010, 2]", {5019, 6618, 25010, 2}},
+      {0x2004, "fixed monitor id 12421", {12421}},
+      {0x2007, "five 32-bit values", {0x000F00FF, 0x00FF0000, 0x0000FFFF, -1, -1}},
+      {0x200A, "fixed monitor number", {1}},
+      {0x2010, "fixed monitor numbers [1, 256, 256]", {1, 256, 256}},
+      {0x2011, "fixed monitor number", {1}},
+      {0x2014, "fixed monitor number", {0}},
+      {0x2016, "fixed monitor number", {0}},
+      {0x2017, "fixed monitor number", {0}},
+      {0x2018, "fixed monitor number", {103}},
+      {0x2019, "fixed monitor number", {300}},
+      {0x201B, "fixed monitor number", {200}},
+      {0x201C, "fixed monitor number", {0}},
+      {0x201D, "fixed monitor number", {0}},
+      {0x201E, "fixed monitor ids [5026, 6617, 0, 0]", {5026, 6617, 0, 0}},
+      {0x2021, "fixed monitor number", {1}},
+      {0x2022, "fixed monitor number", {8}},
+      {0x202E, "fixed monitor number", {1}},
+      {0x203D, "fixed monitor number", {2}},
+      {0x2041, "fixed monitor record [5037, 400, 0]", {5037, 400, 0}},
+      {0x2042, "fixed monitor record [5038, 300, 0]", {5038, 300, 0}},
+      {0x204B, "fixed monitor number", {1}},
   };
-  for (const Fixed &f : kFixed) b.key(f.key, b.ints(f.key, f.values));
-  b.key(0x201A, b.wide(0x201A, "tpxsb1o.dll"));
-  b.key(0x202B, b.wide(0x202B, "tpxpm1o.dll"));
+  for (const Fixed &f : kFixed) b.key(f.key, f.name, b.ints(f.key, f.values));
+  b.key(0x201A, "DLL name tpxsb1o.dll", b.wide(0x201A, "tpxsb1o.dll"));
+  b.key(0x202B, "DLL name tpxpm1o.dll", b.wide(0x202B, "tpxpm1o.dll"));
 }
 
 // 0x2001: the configuration record for the pair in S[1] (configuration
@@ -79,7 +80,7 @@ void AddConfiguration(ImageBuilder &b) {
                  b.select(1, {is(0x90000, b.ints(k, {1, 5014, 5621, 5907, 10101})), otherwise(none)})));
   cases.push_back(anyText(b.select(1, {is(0xC0000, b.ints(k, {1, 5028, 5614, 5606, 10101})),
                                        otherwise(b.ints(k, {1, 5028, 5614, 5604, 10101}))})));
-  b.key(k, b.selectString(1, cases));
+  b.key(k, "configuration record of the cartridge pair", b.selectString(1, cases));
 }
 
 // 0x2002: the ink behind an ink-out status. I[5] is the status class, I[6]
@@ -111,7 +112,7 @@ void AddInkOutKey(ImageBuilder &b) {
   std::vector<StringCase> cases = TextsTo(BothOrders("BK", "VC"), byStatus(9));
   Append(cases, TextsTo(BothOrders("VC", "VL"), byStatus(20)));
   cases.push_back(anyText(none));
-  b.key(k, b.selectString(1, cases));
+  b.key(k, "ink behind an ink-out status", b.selectString(1, cases));
 }
 
 // 0x200C: the cartridge layout of the two-cartridge heads.
@@ -122,7 +123,7 @@ void AddCartridgeLayout(ImageBuilder &b) {
               b.ints(k, {5018, 5408, 5409, 25038, 25039, 5426, 5425, 0, 3, 3, 0, 19, 9, 19, 4, 3, 2}));
   Append(cases, TextsTo(BothOrders("VC", "VL"), b.ints(k, {5018, 5408, 5409, 25038, 25039, 5424, 5425, 0, 3,
                                                            3, 0, 20, 7, 6, 4, 3, 2})));
-  b.key(k, b.selectString(1, cases));
+  b.key(k, "cartridge layout of the two-cartridge heads", b.selectString(1, cases));
 }
 
 // 0x200D and 0x200E: what the monitor shows for the ink in I[7]; 0x200E also
@@ -139,7 +140,7 @@ void AddInkKeys(ImageBuilder &b) {
     NodeRef leaf = b.ints(0x200D, {t.value});
     for (int32_t ink : t.inks) inkTexts.push_back(is(ink, leaf));
   }
-  b.key(0x200D, b.select(7, inkTexts));
+  b.key(0x200D, "what the monitor shows for the ink", b.select(7, inkTexts));
 
   // a counts up with the level for each ink, b follows the level alone.
   const int32_t kLevels[] = {1, 3, 4}; // I[8]
@@ -163,7 +164,7 @@ void AddInkKeys(ImageBuilder &b) {
   std::vector<Case> ink19Levels;
   for (int32_t level : kLevels) ink19Levels.push_back(is(level, ink19));
   byInk.push_back(is(19, b.select(8, ink19Levels)));
-  b.key(0x200E, b.select(7, byInk));
+  b.key(0x200E, "what the monitor shows for the ink and cleaning level", b.select(7, byInk));
 }
 
 // 0x200F: the cartridge class of the pair in S[1]. A missing (NO) or unknown
@@ -184,35 +185,40 @@ void AddCartridgeClass(ImageBuilder &b) {
   Append(cases, TextsTo(BothOrders("BK", "VC"), b.ints(k, {4})));
   Append(cases, TextsTo(BothOrders("VC", "VL"), b.ints(k, {6})));
   cases.push_back(anyText(b.ints(k, {21})));
-  b.key(k, b.selectString(1, cases));
+  b.key(k, "cartridge class of the pair", b.selectString(1, cases));
 }
 
 // Yes/no answers on the model name, the maintenance operation name and bit
 // fields of I[0] and I[2], and the I[10] switch.
 void AddFlags(ImageBuilder &b) {
-  b.key(0x2009, b.selectString(0, {text("QX M4K7", b.ints(0x2009, {1})),
-                                   text("QXC-3000", b.ints(0x2009, {1})), anyText(b.ints(0x2009, {0}))}));
-  b.key(0x2012, b.selectMasked(2, 0xFF, {is(0x31, b.ints(0x2012, {1})), otherwise(b.ints(0x2012, {0}))}));
-  b.key(0x2013, b.selectMasked(2, 0xF00, {is(0xB00, b.ints(0x2013, {1})), otherwise(b.ints(0x2013, {0}))}));
+  b.key(0x2009, "1 for the model names QX M4K7 and QXC-3000, else 0",
+        b.selectString(0, {text("QX M4K7", b.ints(0x2009, {1})), text("QXC-3000", b.ints(0x2009, {1})),
+                           anyText(b.ints(0x2009, {0}))}));
+  b.key(0x2012, "whether I[2]&0xFF is 0x31",
+        b.selectMasked(2, 0xFF, {is(0x31, b.ints(0x2012, {1})), otherwise(b.ints(0x2012, {0}))}));
+  b.key(0x2013, "whether I[2]&0xF00 is 0xB00",
+        b.selectMasked(2, 0xF00, {is(0xB00, b.ints(0x2013, {1})), otherwise(b.ints(0x2013, {0}))}));
 
   std::vector<StringCase> operations;
   NodeRef yes = b.ints(0x202D, {1});
   for (std::string_view op : {"Cleaning", "TestPrint", "ChangeHead", "ChangeTank", "RollerCleaning"})
     operations.push_back(text(op, yes));
   operations.push_back(anyText(b.ints(0x202D, {0})));
-  b.key(0x202D, b.selectString(4, operations));
+  b.key(0x202D, "1 for the five maintenance operations it names, else 0", b.selectString(4, operations));
 
   NodeRef no = b.ints(0x2030, {0});
-  b.key(0x2030,
+  b.key(0x2030, "120 for I[0]&0xF0000 = 0 and I[2]&0xFF = 0x34, else 0",
         b.selectMasked(0, 0xF0000,
                        {is(0, b.selectMasked(2, 0xFF, {is(0x34, b.ints(0x2030, {120})), otherwise(no)})),
                         otherwise(no)}));
-  b.key(0x2036, b.select(10, {is(81, b.ints(0x2036, {2})), otherwise(b.ints(0x2036, {1}))}));
+  b.key(0x2036, "2 for I[10] = 81, else 1",
+        b.select(10, {is(81, b.ints(0x2036, {2})), otherwise(b.ints(0x2036, {1}))}));
 
   // 0x2043: by the status word; the 0x16xx ink statuses share one answer.
-  b.key(0x2043, b.select(6, {range(0x1600, 0x1635, b.ints(0x2043, {5016, 200, 0})),
-                             is(0x1000, b.ints(0x2043, {5038, 300, 0})),
-                             is(0x1810, b.ints(0x2043, {5024, 100, 0}))}));
+  b.key(
+      0x2043, "record by status word",
+      b.select(6, {range(0x1600, 0x1635, b.ints(0x2043, {5016, 200, 0})),
+                   is(0x1000, b.ints(0x2043, {5038, 300, 0})), is(0x1810, b.ints(0x2043, {5024, 100, 0}))}));
 }
 
 } // namespace

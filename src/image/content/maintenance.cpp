@@ -157,33 +157,41 @@ void AddMaintenanceKeys(ImageBuilder &b) {
     functions.insert(functions.end(), std::begin(f.values), std::end(f.values));
     functions.push_back(f.section);
   }
-  b.key(0x3001, b.ints(0x3001, functions));
-  b.key(0x3003, b.ints(0x3003, std::vector<int64_t>(std::begin(kScript), std::end(kScript))));
+  b.key(0x3001, "maintenance functions, seven records of ten", b.ints(0x3001, functions));
+  b.key(0x3003, "maintenance step script",
+        b.ints(0x3003, std::vector<int64_t>(std::begin(kScript), std::end(kScript))));
 
   std::vector<int64_t> settings;
   for (const auto &s : kSettings) settings.insert(settings.end(), std::begin(s), std::end(s));
-  b.key(0x3009, b.ints(0x3009, settings));
+  b.key(0x3009, "maintenance settings, seven records of six", b.ints(0x3009, settings));
 
   std::vector<Case> commands;
   for (const Command &c : kCommands) commands.push_back(is(c.number, b.bytes(0x300B, c.text)));
-  b.key(0x300B, b.select(0, commands));
+  b.key(0x300B, "printer command text by command number", b.select(0, commands));
 
   std::vector<Case> passes;
   for (const AdjustmentPass &p : kAdjustmentPasses) passes.push_back(is(p.function, AdjustmentRecords(b, p)));
-  b.key(0x300C, b.select(0, passes));
+  b.key(0x300C, "registration adjustment records by pass", b.select(0, passes));
 
-  b.key(0x300E, b.select(0, {is(1, b.ints(0x300E, {13751, 1205, 0, 100, 144, 18})),
-                             is(2, b.ints(0x300E, {13752, 1205, 0, 100, 144, 18}))}));
+  b.key(0x300E, "adjustment record by pass",
+        b.select(0, {is(1, b.ints(0x300E, {13751, 1205, 0, 100, 144, 18})),
+                     is(2, b.ints(0x300E, {13752, 1205, 0, 100, 144, 18}))}));
 
   struct Fixed {
     Key key;
+    const char *name;
     std::vector<int64_t> values;
   };
   const Fixed kFixed[] = {
-      {0x3002, {10}}, {0x3004, {3}}, {0x3006, {0}},  {0x3007, {0, 5, 10, 15, 30, 60}},
-      {0x3008, {0}},  {0x300A, {6}}, {0x300D, {16}},
+      {0x3002, "fixed maintenance number", {10}},
+      {0x3004, "fixed maintenance number", {3}},
+      {0x3006, "fixed maintenance number", {0}},
+      {0x3007, "fixed maintenance numbers [0, 5, 10, 15, 30, 60]", {0, 5, 10, 15, 30, 60}},
+      {0x3008, "fixed maintenance number", {0}},
+      {0x300A, "fixed maintenance number", {6}},
+      {0x300D, "fixed maintenance number", {16}},
   };
-  for (const Fixed &f : kFixed) b.key(f.key, b.ints(f.key, f.values));
+  for (const Fixed &f : kFixed) b.key(f.key, f.name, b.ints(f.key, f.values));
 }
 
 } // namespace imagec

@@ -96,7 +96,8 @@ NodeRef ByMedia(ImageBuilder &b, const Mode &m, int32_t media) {
 } // namespace
 
 void AddPAKeys(ImageBuilder &b) {
-  b.key(0x4001, b.ints(0x4001, {1, 17002, 2041, 2, 17003, 2042, 3, 17004, 2043, 4, 17005, 2044}));
+  b.key(0x4001, "four triples, one per I[0] 1-4",
+        b.ints(0x4001, {1, 17002, 2041, 2, 17003, 2042, 3, 17004, 2043, 4, 17005, 2044}));
 
   std::vector<Case> byMode;
   for (const Mode &m : kModes) {
@@ -108,9 +109,14 @@ void AddPAKeys(ImageBuilder &b) {
                                b.ints(0x4003, MediaPairs(m.secondList)), b.select(1, byMedia)})));
   }
   NodeRef tree = b.select(0, byMode);
-  for (Key k = 0x4002; k <= 0x4007; ++k) b.key(k, tree);
+  b.key(0x4002, "first (media, number) pairs of the mode", tree);
+  b.key(0x4003, "second (media, number) pairs of the mode", tree);
+  b.key(0x4004, "first triple by mode and media", tree);
+  b.key(0x4005, "second triple by mode and media", tree);
+  b.key(0x4006, "pair by mode, media and ink count", tree);
+  b.key(0x4007, "numbers by mode, media and ink count", tree);
 
-  b.key(0x4008, b.ints(0x4008, {10102}));
+  b.key(0x4008, "fixed PA id 10102", b.ints(0x4008, {10102}));
 }
 
 } // namespace imagec

@@ -109,6 +109,7 @@ std::array<uint8_t, 36> Section3(int16_t ink, int16_t media, int16_t quality) {
 } // namespace
 
 void AddPrintModeTables(ImageBuilder &b) {
+  b.nameCodeKey(4126, "print-mode record for the settings", "print-mode record");
   constexpr int16_t kI81 = 0;
   for (int16_t ink : kInks)
     for (int16_t i9 : kI9Values)

@@ -91,28 +91,29 @@ constexpr NumberedName kValueNames[] = {
 
 struct RootName {
   Key key;
+  const char *name; // what the key answers
   const char *text;
 };
 
 constexpr RootName kNames[] = {
-    {0x0002, "1.62"},
-    {0x0003, "tpxub1o.dll"},
-    {0x000A, "tpxsm1o.exe"},
-    {0x000B, "tpxsh1o.hlp"},
-    {0x0010, "tpxmh1o.hlp"},
-    {0x0013, "tpxur1o.dll"},
-    {0x0014, "tpxsr1o.dll"},
-    {0x0018, "tpxpi1o.dll"},
-    {0x0019, "Kelvo QX Port Driver Tpxpar11"},
-    {0x001A, "tpxss1o.smr"},
-    {0x001B, "tpxss1o.exe"},
-    {0x001C, "QX Status Monitor"},
-    {0x001D, "tpxin1o.ini"},
-    {0x0023, "Kelvo QX M4K7 Print Processor"},
-    {0x0025, "tpxsd1o.exe"},
-    {0x0026, "tpxpp1o.dll"},
-    {0x0027, "tpxfu1o.dll"},
-    {0x002E, "tpxsq1o.exe"},
+    {0x0002, "database version text", "1.62"},
+    {0x0003, "DLL name tpxub1o.dll", "tpxub1o.dll"},
+    {0x000A, "program name tpxsm1o.exe", "tpxsm1o.exe"},
+    {0x000B, "help file name tpxsh1o.hlp", "tpxsh1o.hlp"},
+    {0x0010, "help file name tpxmh1o.hlp", "tpxmh1o.hlp"},
+    {0x0013, "DLL name tpxur1o.dll", "tpxur1o.dll"},
+    {0x0014, "DLL name tpxsr1o.dll", "tpxsr1o.dll"},
+    {0x0018, "DLL name tpxpi1o.dll", "tpxpi1o.dll"},
+    {0x0019, "port driver's name", "Kelvo QX Port Driver Tpxpar11"},
+    {0x001A, "file name tpxss1o.smr", "tpxss1o.smr"},
+    {0x001B, "program name tpxss1o.exe", "tpxss1o.exe"},
+    {0x001C, "status monitor's name", "QX Status Monitor"},
+    {0x001D, "settings file name tpxin1o.ini", "tpxin1o.ini"},
+    {0x0023, "print processor's name", "Kelvo QX M4K7 Print Processor"},
+    {0x0025, "program name tpxsd1o.exe", "tpxsd1o.exe"},
+    {0x0026, "DLL name tpxpp1o.dll", "tpxpp1o.dll"},
+    {0x0027, "DLL name tpxfu1o.dll", "tpxfu1o.dll"},
+    {0x002E, "program name tpxsq1o.exe", "tpxsq1o.exe"},
 };
 
 struct RootInts {
@@ -120,6 +121,7 @@ struct RootInts {
   std::vector<int64_t> values;
 };
 
+// Fixed numbers whose meaning the calling components keep.
 const RootInts kInts[] = {
     {0x0004, {1}},     {0x0005, {104}}, {0x0006, {105}}, {0x0007, {102}}, {0x0009, {0}},
     {0x000C, {1}},     {0x000D, {0}},   {0x000E, {8}},   {0x000F, {0}},   {0x0011, {17603}},
@@ -134,8 +136,8 @@ constexpr int32_t kFirstStatusField = 201;
 } // namespace
 
 void AddRootKeys(ImageBuilder &b) {
-  for (const RootName &n : kNames) b.key(n.key, b.wide(n.key, n.text));
-  for (const RootInts &n : kInts) b.key(n.key, b.ints(n.key, n.values));
+  for (const RootName &n : kNames) b.key(n.key, n.name, b.wide(n.key, n.text));
+  for (const RootInts &n : kInts) b.key(n.key, "fixed root number", b.ints(n.key, n.values));
 
   // Value numbers name printer-data values, ascending; 201-225 are the
   // status fields, which key 0x0012 also answers by keyword (its own leaves,
@@ -152,8 +154,8 @@ void AddRootKeys(ImageBuilder &b) {
   std::sort(names.begin(), names.end());
   std::vector<Case> byNumber;
   for (const auto &[n, name] : names) byNumber.push_back(is(n, b.wide(kValueNameKey, name)));
-  b.key(kValueNameKey, b.select(0, byNumber));
-  b.key(kStatusFieldKey, b.selectString(0, byKeyword));
+  b.key(kValueNameKey, "printer-data value name by number", b.select(0, byNumber));
+  b.key(kStatusFieldKey, "printer-data value name by status field keyword", b.selectString(0, byKeyword));
 }
 
 } // namespace imagec

@@ -120,7 +120,7 @@ void AddDisplayRecords(ImageBuilder &b) {
   std::vector<Case> cases;
   for (const auto &[statuses, answer] : kDisplays)
     for (int64_t s : statuses) cases.push_back(is(int32_t(s), answer));
-  b.key(k, b.select(kStatus, cases));
+  b.key(k, "display record of a status number", b.select(kStatus, cases));
 }
 
 // 0x6002-0x6005: status pairs from the code text of each status class.
@@ -128,7 +128,7 @@ void AddCodeKeys(ImageBuilder &b) {
   const std::vector<int64_t> kNone = {kNoStatus, kNoStatus};
 
   const std::vector<int64_t> kOther6002 = {kOtherStatus, 4};
-  b.key(0x6002,
+  b.key(0x6002, "status pair from the code text, class 1",
         b.select(kClass, {is(1, ByCode(b, 0x6002, {{{"5B00"}, {53, 3}}, {{"NO", "UK"}, kNone}}, &kOther6002)),
                           otherwise(b.ints(0x6002, kOther6002))}));
 
@@ -155,10 +155,11 @@ void AddCodeKeys(ImageBuilder &b) {
       {{"1700"}, {54, 20}},
       {{"1815", "DS", "NO", "OF", "UK"}, kNone},
   };
-  b.key(0x6003, b.select(kClass, {is(2, ByCode(b, 0x6003, kErrors, &kOther6003)),
-                                  otherwise(b.ints(0x6003, kOther6003))}));
+  b.key(0x6003, "status pair from the error code text, class 2",
+        b.select(kClass,
+                 {is(2, ByCode(b, 0x6003, kErrors, &kOther6003)), otherwise(b.ints(0x6003, kOther6003))}));
 
-  b.key(0x6004,
+  b.key(0x6004, "status pair from the code text, class 3",
         b.select(kClass,
                  {is(3, ByCode(b, 0x6004,
                                {{{"1805"}, {7, 11}}, {{"1900", "1910"}, {7, 61}}, {{"NO", "UK"}, kNone}},
@@ -185,20 +186,21 @@ void AddCodeKeys(ImageBuilder &b) {
   NodeRef printing = b.ints(k, {30, 78});
   NodeRef busy = b.ints(k, {62, 1});
   NodeRef resting = b.ints(k, {27, 71});
-  b.key(k, b.select(kClass, {
-                                is(4, states({{{"CC"}, b.ints(k, {28, 34})},
-                                              {{"CL"}, b.ints(k, {29, 77})},
-                                              {{"DS"}, busy},
-                                              {{"SL", "WU"}, resting},
-                                              {{"TP"}, printing}})),
-                                is(5, states({{{"DP", "EJ", "LD", "PR"}, whenZero({30, 78})},
-                                              {{"ID", "NO"}, b.ints(k, {31, 81})}})),
-                                is(2, states({{{"DS"}, busy}})),
-                                is(15, states({{{"11"}, whenNonZero({62, 1})},
-                                               {{"20", "21"}, whenNonZero({26, 0})},
-                                               {{"30", "31"}, whenNonZero({27, 71})}})),
-                                otherwise(idle),
-                            }));
+  b.key(k, "status pair from the operation state",
+        b.select(kClass, {
+                             is(4, states({{{"CC"}, b.ints(k, {28, 34})},
+                                           {{"CL"}, b.ints(k, {29, 77})},
+                                           {{"DS"}, busy},
+                                           {{"SL", "WU"}, resting},
+                                           {{"TP"}, printing}})),
+                             is(5, states({{{"DP", "EJ", "LD", "PR"}, whenZero({30, 78})},
+                                           {{"ID", "NO"}, b.ints(k, {31, 81})}})),
+                             is(2, states({{{"DS"}, busy}})),
+                             is(15, states({{{"11"}, whenNonZero({62, 1})},
+                                            {{"20", "21"}, whenNonZero({26, 0})},
+                                            {{"30", "31"}, whenNonZero({27, 71})}})),
+                             otherwise(idle),
+                         }));
 }
 
 // 0x6006 and 0x6018: by the configuration record of LM key 0x2001 (its
@@ -208,16 +210,17 @@ void AddConfigurationKeys(ImageBuilder &b) {
   NodeRef plain = b.ints(k, {10, 51, 0});
   std::vector<Case> byCode;
   for (int32_t code : {5604, 5606}) byCode.push_back(is(code, b.ints(k, {25, 31, 1, code})));
-  b.key(k, b.select(2, {
-                           is(5019, plain),
-                           is(5026, plain),
-                           is(5029, b.ints(k, {63, 31, 0})),
-                           is(5011, b.ints(k, {20, 31, 0})),
-                           is(5015, b.select(3, {is(5619, b.ints(k, {23, 31, 2, 5603, 6108}))})),
-                           is(5014, b.select(3, {is(5621, b.ints(k, {24, 31, 2, 5601, 6109}))})),
-                           is(5028, b.select(3, byCode)),
-                           otherwise(b.select(10, {is(2, b.ints(k, {57, 2, 0}))})),
-                       }));
+  b.key(k, "record by configuration number",
+        b.select(2, {
+                        is(5019, plain),
+                        is(5026, plain),
+                        is(5029, b.ints(k, {63, 31, 0})),
+                        is(5011, b.ints(k, {20, 31, 0})),
+                        is(5015, b.select(3, {is(5619, b.ints(k, {23, 31, 2, 5603, 6108}))})),
+                        is(5014, b.select(3, {is(5621, b.ints(k, {24, 31, 2, 5601, 6109}))})),
+                        is(5028, b.select(3, byCode)),
+                        otherwise(b.select(10, {is(2, b.ints(k, {57, 2, 0}))})),
+                    }));
 
   // 0x6018: the fifth value is the I[16] selector of 0x6019. Under 5028 the
   // seventh value tells a pair holding an SC cartridge from the others.
@@ -231,7 +234,7 @@ void AddConfigurationKeys(ImageBuilder &b) {
     pairs.push_back(anyText(b.ints(s, {5203, 2, 0, 0, 257, 6609, 5614, code})));
     by5028.push_back(is(code, b.selectString(kPair, pairs)));
   }
-  b.key(s,
+  b.key(s, "second record by configuration number",
         b.select(2, {
                         is(5016, b.ints(s, {5208, 2, 0, 1, -1, 7205})),
                         is(5019, b.ints(s, {5205, 1, 0, 0, 512, 6618})),
@@ -279,7 +282,7 @@ void AddCartridgeRecords(ImageBuilder &b) {
   std::vector<StringCase> cases;
   for (const std::string &pair : CartridgePairs()) cases.push_back(text(pair, record(pair)));
   cases.push_back(anyText(record("UK,UK")));
-  b.key(k, b.selectString(kPair, cases));
+  b.key(k, "cartridge record of the pair", b.selectString(kPair, cases));
 }
 
 // 0x6008: the ink of an ink status: [m, 4] for the 16xx codes of class 2,
@@ -317,7 +320,7 @@ void AddInkStatus(ImageBuilder &b) {
     }
     byClass.push_back(is(c.statusClass, b.selectString(kCode, codes)));
   }
-  b.key(k, b.select(kClass, byClass));
+  b.key(k, "ink of an ink status", b.select(kClass, byClass));
 }
 
 // 0x6009: the ink record [r, t, 0, c, m, 0, f] for the ink in I[6] and the
@@ -350,20 +353,22 @@ void AddInkRecords(ImageBuilder &b) {
   // Inks without levels.
   byInk.push_back(is(104, b.ints(k, {27233, 6256, 0, 6104, 7252, 0, 0})));
   byInk.push_back(is(19, b.ints(k, {27234, 6256, 0, 6158, 7252, 0, 0})));
-  b.key(k, b.select(6, byInk));
+  b.key(k, "ink record by ink and level", b.select(6, byInk));
 }
 
 void AddOtherKeys(ImageBuilder &b) {
-  b.key(0x600D, b.ints(0x600D, {Bits(0x80000000)}));
-  b.key(0x600E, b.ints(0x600E, {300}));
+  b.key(0x600D, "fixed monitor value 0x80000000", b.ints(0x600D, {Bits(0x80000000)}));
+  b.key(0x600E, "fixed monitor number", b.ints(0x600E, {300}));
   // A count, then that many printer-data value numbers of root key 8.
-  b.key(0x600F, b.ints(0x600F, {21,  222, 221, 220, 219, 218, 213, 211, 209, 215, 214,
-                                301, 304, 313, 314, 315, 316, 317, 302, 102, 323, 325}));
-  b.key(0x6010, b.select(9, {is(0xD010, b.ints(0x6010, {1}))}));
-  b.key(0x6011, b.ints(0x6011, {5504}));
+  b.key(0x600F, "a count, then printer-data value numbers of key 8",
+        b.ints(0x600F, {21,  222, 221, 220, 219, 218, 213, 211, 209, 215, 214,
+                        301, 304, 313, 314, 315, 316, 317, 302, 102, 323, 325}));
+  b.key(0x6010, "1 for I[9] = 0xD010", b.select(9, {is(0xD010, b.ints(0x6010, {1}))}));
+  b.key(0x6011, "fixed monitor id 5504", b.ints(0x6011, {5504}));
   NodeRef nonZero = b.ints(0x6012, {8, 72});
-  b.key(0x6012, b.select(12, {range(1, kMax, nonZero), range(kMin, -1, nonZero)}));
-  b.key(0x6013, b.select(14, {is(1, b.ints(0x6013, {70, 75}))}));
+  b.key(0x6012, "pair for a non-zero I[12]",
+        b.select(12, {range(1, kMax, nonZero), range(kMin, -1, nonZero)}));
+  b.key(0x6013, "pair for I[14] = 1", b.select(14, {is(1, b.ints(0x6013, {70, 75}))}));
 
   // 0x6014: the third value is a printer-data value number of root key 8.
   NodeRef head = b.ints(0x6014, {0, 1, 211, 1});
@@ -372,9 +377,9 @@ void AddOtherKeys(ImageBuilder &b) {
   NodeRef paper = b.ints(0x6014, {1, 0, 304, 9});
   for (int32_t s : {2, 30}) byStatus.push_back(is(s, paper));
   byStatus.push_back(otherwise(b.ints(0x6014, {0, 0})));
-  b.key(0x6014, b.select(kStatus, byStatus));
+  b.key(0x6014, "flags and printer-data value number of a status", b.select(kStatus, byStatus));
 
-  b.key(0x6016, b.ints(0x6016, {1}));
+  b.key(0x6016, "fixed monitor number", b.ints(0x6016, {1}));
 
   struct Selector {
     int32_t value; // I[16]
@@ -385,7 +390,7 @@ void AddOtherKeys(ImageBuilder &b) {
                                  {259, {0, 1, 2}}, {260, {0, 1}},  {261, {0, 2, 6}}};
   std::vector<Case> bySelector;
   for (const Selector &s : kSelectors) bySelector.push_back(is(s.value, b.ints(0x6019, s.values)));
-  b.key(0x6019, b.select(16, bySelector));
+  b.key(0x6019, "values by the selector of key 0x6018", b.select(16, bySelector));
 }
 
 } // namespace

@@ -40,8 +40,8 @@ constexpr uint32_t kErrorMoreData = 234;
 
 // Which store a handle came from; anything else is not one of ours (or was
 // closed already).
-constexpr uint32_t kFileStoreTag = 0x4D4B3746; // "M4K7F"
-constexpr uint32_t kCupsStoreTag = 0x4D4B3743; // "M4K7C"
+constexpr uint32_t kFileStoreTag = 0x4D4B3746; // "MK7F"
+constexpr uint32_t kCupsStoreTag = 0x4D4B3743; // "MK7C"
 
 // A printer-data file of this size or more is not read: no printer opens.
 constexpr size_t kMaxFileBytes = size_t(64) << 20;

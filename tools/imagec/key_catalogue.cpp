@@ -1,0 +1,196 @@
+#include "key_catalogue.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "describe.h"
+
+namespace imagec {
+
+namespace {
+
+using T = ContentNode::Type;
+using m4k7::imageview::KeyLabel;
+
+// The slots a lookup of one key may read, and the kinds of the leaves it may
+// answer with, from the content graph: walked as the engine walks, a list
+// stops after a member that always answers the key, a select may take any
+// of its cases, and a leaf of another key is passed over. So a key that
+// shares a tree names the slots read before its answer, not every slot of
+// the tree.
+class KeyWalk {
+public:
+  KeyWalk(const ImageBuilder &b, Key key) : b_(b), key_(key), answers_(b.nodes().size(), kUnknown) {}
+
+  // Whether the node answers the key whatever the request holds.
+  bool walk(NodeRef ref) {
+    if (ref.id >= answers_.size()) return false;
+    if (answers_[ref.id] != kUnknown) return answers_[ref.id] == kYes;
+    const ContentNode &n = b_.node(ref);
+    bool always = false;
+    switch (n.type) {
+    case T::Ints:
+    case T::Wide:
+    case T::Bytes:
+    case T::Computed:
+      always = n.key == key_;
+      if (always)
+        addOnce(kinds_, n.type == T::Ints    ? "integers"
+                        : n.type == T::Wide  ? "name"
+                        : n.type == T::Bytes ? "bytes"
+                                             : "computed " + m4k7::imageview::ComputedName(n.computedId));
+      break;
+    case T::Sequence:
+    case T::Guard:
+      for (NodeRef child : n.children)
+        if ((always = walk(child))) break;
+      break;
+    case T::Guarded:
+      for (NodeRef child : n.children) {
+        if (b_.node(child).type != T::Guard) {
+          if ((always = walk(child))) break;
+          continue;
+        }
+        addOnce(slots_, "I[" + std::to_string(n.param) + "]"); // a guard answers only when it holds
+        walk(child);
+      }
+      break;
+    case T::SelectString:
+      addOnce(slots_, "S[" + std::to_string(n.param) + "]");
+      always = !n.stringCases.empty();
+      for (const StringCase &c : n.stringCases) always = walk(c.target) && always;
+      always = always && n.stringCases.back().isDefault;
+      break;
+    case T::Raw: break;
+    default: { // the integer, masked, printer-data and locale selects
+      std::ostringstream slot;
+      if (n.type == T::SelectPrinterData)
+        slot << "printer data " << n.param;
+      else if (n.type == T::SelectLocale)
+        slot << "locale";
+      else
+        slot << "I[" << n.param << "]";
+      if (n.type == T::SelectMasked) slot << "&0x" << std::uppercase << std::hex << n.mask;
+      addOnce(slots_, slot.str());
+      bool hasDefault = false, all = true;
+      for (const Case &c : n.cases) {
+        hasDefault = hasDefault || c.type == Case::Type::Default;
+        all = walk(c.target) && all;
+      }
+      always = hasDefault && all;
+    }
+    }
+    answers_[ref.id] = always ? kYes : kNo;
+    return always;
+  }
+
+  std::string slots() const { return join(slots_, " "); }
+  std::string answer() const { return join(kinds_, " or "); }
+
+private:
+  enum : uint8_t { kUnknown, kNo, kYes };
+
+  static void addOnce(std::vector<std::string> &list, std::string item) {
+    if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(std::move(item));
+  }
+  static std::string join(const std::vector<std::string> &list, const char *separator) {
+    std::string out;
+    for (const std::string &item : list) out += (out.empty() ? "" : separator) + item;
+    return out;
+  }
+
+  const ImageBuilder &b_;
+  Key key_;
+  std::vector<uint8_t> answers_; // per content node: not walked yet, or whether it always answers
+  std::vector<std::string> slots_, kinds_;
+};
+
+std::string Literal(const std::string &text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+} // namespace
+
+bool BuildKeyCatalogue(const ImageBuilder &b, KeyCatalogueTables *out, std::string *error) {
+  std::map<Key, std::vector<NodeRef>> roots;
+  for (const auto &[key, root] : b.keys()) roots[key].push_back(root);
+  if (b.hasAllRootsKey()) {
+    // Node 0 walks the roots as the compiler lays them out: the driver and
+    // internal keys' roots, the hung nodes, then the others, each root once.
+    std::vector<NodeRef> &all = roots[b.allRootsKey()];
+    std::set<uint32_t> placed;
+    auto add = [&](NodeRef r) {
+      if (placed.insert(r.id).second) all.push_back(r);
+    };
+    for (const auto &[key, list] : roots)
+      if (key >= 0x1000 && key <= 0x5FFF && key != b.allRootsKey()) add(list.front());
+    for (NodeRef r : b.hung()) add(r);
+    for (const auto &[key, list] : roots)
+      if (key < 0x1000 || key > 0x5FFF) add(list.front());
+  }
+  // The table's texts live in out->text, which never moves what it holds.
+  auto keep = [&](std::string text) { return out->text.emplace_back(std::move(text)).c_str(); };
+  std::string problems;
+  for (const auto &[key, list] : roots) {
+    auto name = b.keyNames().find(key);
+    if (name == b.keyNames().end() || name->second.empty())
+      problems += KeyLabel(key) + ": no name: say what it answers where the content declares it\n";
+    if (b.codeKeyNames().count(key))
+      problems += KeyLabel(key) + ": named as answered by code, but it is in the key index\n";
+    if (name == b.keyNames().end()) continue;
+    KeyWalk walk(b, key);
+    for (NodeRef root : list)
+      if (walk.walk(root)) break;
+    out->keys.push_back({key, keep(name->second), keep(walk.slots()), keep(walk.answer()), true});
+  }
+  for (const auto &[key, named] : b.codeKeyNames())
+    if (!roots.count(key)) out->keys.push_back({key, keep(named.first), "", keep(named.second), false});
+  std::sort(out->keys.begin(), out->keys.end(), [](const auto &x, const auto &y) { return x.key < y.key; });
+  for (const auto &[slotValue, name] : b.valueNames())
+    out->values.push_back({slotValue.first, slotValue.second, keep(name)});
+  if (!problems.empty()) {
+    problems.pop_back();
+    if (error) *error = problems;
+    return false;
+  }
+  return true;
+}
+
+std::string EmitKeyCatalogueSource(const KeyCatalogueTables &c) {
+  std::ostringstream out;
+  out << "// Generated by m4k7-imagec from src/image/content/*.cpp; do not edit.\n"
+         "// Rebuild: cmake --build --preset default --target image\n"
+         "// The tools' key names: "
+      << c.keys.size() << " keys, " << c.values.size()
+      << " value names. The module does not link this table.\n"
+         "#include \"key_info.h\"\n\n"
+         "namespace {\n\n"
+         "using m4k7::imageview::KeyInfo;\n"
+         "using m4k7::imageview::ValueName;\n\n"
+         "constexpr KeyInfo kKeys[] = {\n";
+  for (const auto &k : c.keys)
+    out << "    {" << k.key << ", " << Literal(k.name) << ", " << Literal(k.slots) << ", "
+        << Literal(k.answer) << ", " << (k.inIndex ? "true" : "false") << "},\n";
+  if (c.keys.empty()) out << "    {},\n";
+  out << "};\n\nconstexpr ValueName kValues[] = {\n";
+  for (const auto &v : c.values)
+    out << "    {" << v.slot << ", " << v.value << ", " << Literal(v.name) << "},\n";
+  if (c.values.empty()) out << "    {},\n";
+  out << "};\n\n"
+         "constexpr m4k7::imageview::KeyCatalogue kCatalogue = {kKeys, "
+      << c.keys.size() << ", kValues, " << c.values.size()
+      << "};\n\n"
+         "} // namespace\n\n"
+         "const m4k7::imageview::KeyCatalogue &m4k7::imageview::CompiledKeyCatalogue() { return kCatalogue; "
+         "}\n";
+  return out.str();
+}
+
+} // namespace imagec

@@ -1,0 +1,147 @@
+// m4k7db keys [PATTERN]: every key the image's content names, with what it
+// answers and the slots a lookup of it may read.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <ostream>
+
+#include "args.h"
+#include "cli.h"
+#include "json.h"
+#include "key_info.h"
+#include "request.h"
+#include "text.h"
+
+namespace m4k7cli {
+
+namespace {
+
+const char kHelp[] = R"(Usage: m4k7db keys [PATTERN] [--format text|json]
+
+Lists the keys of the compiled-in image: database, key in hex and decimal,
+name, what the caller receives, and the request slots a lookup of the key
+may read, in the order the walk reads them (I[n] integer slot n, S[n] string
+slot n; a masked select shows its mask, "printer data N" the printer's
+stored value that root key 8 names N): a request that holds them all never
+fails for a missing slot. The names come from the image's content and the
+slots from its trees; the driver keys answered by code from the module's
+own tables (grouped lists, item lists, the print-mode record) are listed
+too, with no slots.
+
+PATTERN picks the keys:
+  a number (decimal or 0x hex)   that key
+  root, drv, lm, mnt, pa, sm or internal
+                                 that database's keys
+  any other text                 keys whose name or slots hold it, ignoring
+                                 case ("paper", "I[28]")
+
+  --format json   the same as one JSON object
+
+Exit status: 0 listed, 1 no key matches, 64 bad usage.
+
+Examples:
+  m4k7db keys
+  m4k7db keys paper
+  m4k7db keys 0x1003
+  m4k7db keys "I[5]"
+  m4k7db keys internal --format json
+)";
+
+// "drv", "internal" (no function accepts the key).
+const char *DatabaseName(uint16_t key) {
+  for (const DatabaseInfo &db : Databases())
+    if (InRange(db, key)) return db.name;
+  return "internal";
+}
+
+std::string Lower(std::string text) {
+  for (char &c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// What the caller receives: the driver turns some keys' integers into item
+// lists and answers grouped keys with the joined fragments.
+std::string AnswerOf(const m4k7::imageview::KeyInfo &k) {
+  if (k.inIndex && IsItemListKey(k.key)) return std::string("item list (from ") + k.answer + ")";
+  return k.answer;
+}
+
+} // namespace
+
+int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
+  CommandLine cl;
+  std::string error;
+  if (!ParseCommandLine(args, kAcceptFormat, {"text", "json"}, &cl, &error)) return Usage(err, "keys", error);
+  if (cl.help) {
+    out << kHelp;
+    return kExitOk;
+  }
+  if (error = PositionalError(cl, 0, 1); !error.empty()) return Usage(err, "keys", error);
+  const std::string pattern = cl.positional.empty() ? std::string() : cl.positional[0];
+  uint32_t number = 0;
+  std::string ignored;
+  const bool byNumber = !pattern.empty() && ParseKey(pattern, &number, &ignored);
+  const bool byDatabase = pattern == "internal" || FindDatabase(pattern);
+
+  const m4k7::imageview::KeyCatalogue &catalogue = m4k7::imageview::CompiledKeyCatalogue();
+  std::vector<const m4k7::imageview::KeyInfo *> shown;
+  for (uint32_t i = 0; i < catalogue.keyCount; ++i) {
+    const m4k7::imageview::KeyInfo &k = catalogue.keys[i];
+    const bool match =
+        pattern.empty() ||
+        (byNumber     ? k.key == number
+         : byDatabase ? pattern == DatabaseName(k.key)
+                      : (Lower(k.name) + "\n" + Lower(k.slots)).find(Lower(pattern)) != std::string::npos);
+    if (match) shown.push_back(&k);
+  }
+
+  if (cl.format == "json") {
+    Json list = Json::array();
+    for (const auto *k : shown) {
+      Json o = Json::object();
+      o.set("database", DatabaseName(k->key));
+      o.set("key", k->key);
+      o.set("keyHex", HexKey(k->key));
+      o.set("name", k->name);
+      o.set("answer", AnswerOf(*k));
+      o.set("slots", k->slots);
+      o.set("inIndex", k->inIndex);
+      list.push(std::move(o));
+    }
+    Json o = Json::object();
+    o.set("keys", std::move(list));
+    o.write(out);
+    out << '\n';
+  } else {
+    size_t nameWidth = 4, answerWidth = 6;
+    for (const auto *k : shown) {
+      nameWidth = std::max(nameWidth, std::string(k->name).size());
+      // The fragment key's long answer overflows rather than widening every row.
+      answerWidth = std::max(answerWidth, std::min<size_t>(AnswerOf(*k).size(), 26));
+    }
+    char line[512];
+    std::snprintf(line, sizeof line, "%-8s %-14s %-*s  %-*s  %s\n", "db", "key", int(nameWidth), "name",
+                  int(answerWidth), "answer", "slots");
+    if (!shown.empty()) out << line;
+    size_t inIndex = 0;
+    for (const auto *k : shown) {
+      const std::string key = HexKey(k->key) + " (" + std::to_string(k->key) + ")";
+      std::snprintf(line, sizeof line, "%-8s %-14s %-*s  %-*s  %s", DatabaseName(k->key), key.c_str(),
+                    int(nameWidth), k->name, int(answerWidth), AnswerOf(*k).c_str(), k->slots);
+      std::string text = line;
+      text.erase(text.find_last_not_of(' ') + 1);
+      out << text << '\n';
+      inIndex += k->inIndex ? 1 : 0;
+    }
+    if (!shown.empty())
+      out << shown.size() << " key" << (shown.size() == 1 ? "" : "s") << ": " << inIndex
+          << " in the key index, " << shown.size() - inIndex << " answered by code\n";
+  }
+  if (shown.empty()) {
+    err << "m4k7db keys: no key matches \"" << pattern << "\"\n";
+    return kExitNoAnswer;
+  }
+  return kExitOk;
+}
+
+} // namespace m4k7cli
