@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "engine/status.h"
 #include "json.h"
+#include "key_info.h"
 #include "node_view.h"
 #include "request.h"
 #include "text.h"
@@ -260,7 +261,8 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
     out << help();
     return kExitOk;
   }
-  if (cl.positional.size() != 2) return Usage(err, "explain", "expected DB and KEY");
+  const char *missing = cl.positional.empty() ? "expected DB and KEY" : "expected a KEY after the database";
+  if (error = PositionalError(cl, 2, 2, missing); !error.empty()) return Usage(err, "explain", error);
   const DatabaseInfo *db = FindDatabase(cl.positional[0]);
   if (!db)
     return Usage(err, "explain",
@@ -273,13 +275,16 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   bool json = cl.format == "json";
   Answer answer = Ask(*db, key, request.view());
   Explainer x{*db, key, request, cl.brief, json, out};
+  const m4k7::imageview::KeyInfo *info = m4k7::imageview::FindKeyInfo(uint16_t(key));
   x.report.set("database", db->name);
   x.report.set("key", key);
   x.report.set("keyHex", HexKey(key));
+  if (info) x.report.set("name", info->name);
   x.report.set("request", request.summary());
   x.report.set("inRange", InRange(*db, key));
   if (!json) {
-    out << "explain " << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")\n"
+    out << "explain " << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")"
+        << (info ? std::string(": ") + info->name : std::string()) << "\n"
         << "request: " << request.summary() << '\n';
     if (!InRange(*db, key))
       out << "note: " << db->function

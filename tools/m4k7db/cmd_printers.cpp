@@ -56,29 +56,21 @@ Examples:
   m4k7db printers --file printers.ini --format json
 )";
 
-// Value names of root key 8 and their numbers, from the cases of its select.
+// Value names of root key 8 and their numbers, as the module answers them.
 std::map<std::string, int32_t> valueNumbers() {
+  // A printer-data select names its value by a 16-bit number, so asking key
+  // 8 for each of them finds every name the module can read.
   std::map<std::string, int32_t> numbers;
-  const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
-  uint32_t i = 0;
-  while (image.keys && i < image.keyCount && image.keys[i] != m4k7::kValueNameKey) ++i;
-  if (!image.keys || !image.keyNodes || !image.nodes || i == image.keyCount ||
-      image.keyNodes[i] >= image.nodeCount)
-    return numbers;
-  m4k7::DbNode select = image.nodes[image.keyNodes[i]];
-  if (m4k7::kindOf(select) != m4k7::NodeKind::NK_SELECT_PARAM) return numbers;
   const DatabaseInfo &root = DatabaseOf(m4k7::Database::Root);
-  for (uint32_t c = 0; c < m4k7::countOf(select); ++c) {
-    uint32_t at = m4k7::operandOf(select) + c;
-    if (at >= image.nodeCount || m4k7::kindOf(image.nodes[at]) != m4k7::NodeKind::NK_CASE) continue;
-    int32_t number = int32_t(image.nodes[at].word1);
-    int32_t ints[1] = {number};
-    const char *strings[1] = {nullptr};
-    AccessRequest request{};
-    request.intParamCount = 1;
-    request.intParams = ints;
-    request.stringParamCount = 1;
-    request.stringParams = strings;
+  int32_t ints[1] = {0};
+  const char *strings[1] = {nullptr};
+  AccessRequest request{};
+  request.intParamCount = 1;
+  request.intParams = ints;
+  request.stringParamCount = 1;
+  request.stringParams = strings;
+  for (int32_t number = 0; number <= 0xFFFF; ++number) {
+    ints[0] = number;
     Answer a = Ask(root, m4k7::kValueNameKey, request);
     if (a.status != M4K7DB_OK) continue;
     std::u16string name(a.bytes.size() / 2, u'\0');
