@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "computed/values.h"
+#include "engine/driver_slots.h"
 #include "engine/engine.h"
 #include "platform/platform.h"
 
@@ -38,8 +39,6 @@ constexpr std::string_view kSilentOn = "\x1B[K\x02\x00\x00\x1F"
                                        "QXLEND\n"sv;
 static_assert(kSilentOff.size() == 56 && kSilentOn.size() == 56);
 
-constexpr uint32_t kOptionFlagsSlot = 79;
-constexpr uint32_t kOptionValueSlot = 80;
 constexpr uint32_t kOptionBit = 0x800000;
 constexpr uint32_t kModeBitA = 0x100000;
 constexpr uint32_t kModeBitB = 0x400000;
@@ -89,12 +88,12 @@ AccessStatus SetTimeBlock(uint32_t bufferSize, void *buffer, uint32_t *outSize) 
 
 AccessStatus OptionCommand(const AccessRequest *request, uint32_t bufferSize, void *buffer,
                            uint32_t *outSize) {
-  if (request == nullptr || request->intParams == nullptr || request->intParamCount <= kOptionValueSlot)
+  if (request == nullptr || request->intParams == nullptr || request->intParamCount <= kSlotOptionValue)
     return kMissingInt;
   *outSize = 12;
   if (bufferSize < 12 || buffer == nullptr) return kBufferTooSmall;
-  const uint32_t flags = uint32_t(request->intParams[kOptionFlagsSlot]);
-  const uint32_t value = uint32_t(request->intParams[kOptionValueSlot]);
+  const uint32_t flags = uint32_t(request->intParams[kSlotOptions]);
+  const uint32_t value = uint32_t(request->intParams[kSlotOptionValue]);
   auto has = [flags](uint32_t bit) { return (flags & bit) != 0; };
   uint8_t flagByte = 0;
   if (has(kModeBitA) == has(kModeBitB)) flagByte |= 0x01;

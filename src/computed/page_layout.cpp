@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "computed/values.h"
+#include "engine/driver_slots.h"
 
 namespace m4k7::computed {
 
@@ -18,9 +19,6 @@ constexpr int32_t kCappedWidth = 20320;    // 8 inches
 constexpr uint32_t kMaxCommandWidth = 480; // 8 inches in 1/60 inch
 
 // Slots each family reads; the highest decides the count a request needs.
-constexpr uint32_t kMarginModeSlot = 52;
-constexpr uint32_t kCommandWidthSlot = 96;
-constexpr uint32_t kCommandLengthSlot = 97;
 
 bool HasSlots(const AccessRequest *request, uint32_t count) {
   return request != nullptr && request->intParams != nullptr && request->intParamCount >= count;
@@ -39,22 +37,22 @@ uint16_t SixtiethsRoundedUp(uint32_t sixTimesLength) {
 
 AccessStatus PageFormat(uint16_t id, const AccessRequest *request, uint32_t bufferSize, void *buffer,
                         uint32_t *outSize) {
-  if (!HasSlots(request, kCommandLengthSlot + 1)) return kMissingInt;
+  if (!HasSlots(request, kSlotCommandLength + 1)) return kMissingInt;
   const bool command = id == uint16_t(ComputedValueId::CV_PAGE_FORMAT_COMMAND);
   const uint32_t size = command ? 13 : 4;
   *outSize = size;
   if (bufferSize < size || buffer == nullptr) return kBufferTooSmall;
 
   const int32_t *in = request->intParams;
-  const bool fullPage = in[kMarginModeSlot] == kMarginModeFullPage;
+  const bool fullPage = in[kSlotMarginMode] == kMarginModeFullPage;
   const uint16_t length =
-      SixtiethsRoundedUp(6u * uint32_t(in[kCommandLengthSlot]) - (fullPage ? 0u : 6u * kMarginsLength));
+      SixtiethsRoundedUp(6u * uint32_t(in[kSlotCommandLength]) - (fullPage ? 0u : 6u * kMarginsLength));
   if (!command) {
     const uint32_t value = length;
     std::memcpy(buffer, &value, 4);
     return kOk;
   }
-  uint16_t width = SixtiethsRoundedUp(6u * uint32_t(in[kCommandWidthSlot]) - 6u * 2u * kLeftMargin);
+  uint16_t width = SixtiethsRoundedUp(6u * uint32_t(in[kSlotCommandWidth]) - 6u * 2u * kLeftMargin);
   if (width > kMaxCommandWidth) width = kMaxCommandWidth;
   const uint8_t bytes[13] = {0x1B,
                              '(',
@@ -75,15 +73,15 @@ AccessStatus PageFormat(uint16_t id, const AccessRequest *request, uint32_t buff
 
 AccessStatus PrintableAreaOf(uint16_t id, const AccessRequest *request, uint32_t bufferSize, void *buffer,
                              uint32_t *outSize) {
-  if (!HasSlots(request, kMarginModeSlot + 1)) return kMissingInt;
+  if (!HasSlots(request, kSlotMarginMode + 1)) return kMissingInt;
   *outSize = sizeof(PrintableArea);
   if (bufferSize < sizeof(PrintableArea) || buffer == nullptr) return kBufferTooSmall;
 
   const bool capped = id == uint16_t(ComputedValueId::CV_PRINTABLE_AREA_CAPPED);
   const int32_t *in = request->intParams;
-  const int32_t width = capped ? in[29] : in[25];
-  const int32_t length = capped ? in[30] : in[26];
-  const bool fullPage = in[kMarginModeSlot] == kMarginModeFullPage;
+  const int32_t width = capped ? in[kSlotCappedWidth] : in[kSlotAreaWidth];
+  const int32_t length = capped ? in[kSlotCappedLength] : in[kSlotAreaLength];
+  const bool fullPage = in[kSlotMarginMode] == kMarginModeFullPage;
   // Differences wrap like the firmware's arithmetic instead of overflowing.
   auto minus = [](int32_t a, int32_t b) { return int32_t(uint32_t(a) - uint32_t(b)); };
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/driver_slots.h"
 #include "engine/image.h"
 #include "engine/status.h"
 
@@ -35,7 +36,8 @@ AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const
 
 // The settings a print-mode row matches, in the row's order: ink count I[4],
 // I[9], media I[5], quality I[8], I[6] and I[81]. A request needs 82 slots.
-inline constexpr uint32_t kPrintModeSlots[6] = {4, 9, 5, 8, 6, 81};
+inline constexpr uint32_t kPrintModeSlots[6] = {kSlotInkCount, kSlotSetting9,  kSlotMedia,
+                                                kSlotQuality,  kSlotPrintMode, kSlotSetting81};
 inline constexpr uint32_t kPrintModeSlotsNeeded = 82;
 
 // The first row whose six values equal the settings in `ints` (at least

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "engine/driver_slots.h"
+
 namespace m4k7 {
 
 inline constexpr uint16_t kNoKey = 0;
@@ -26,9 +28,9 @@ struct PerItemKey {
 
 struct ItemListConfig {
   uint16_t key;
-  uint16_t idsList;      // ItemListTable list whose full list gives the ids, or kIdsFromLeaf
-  uint16_t attr1List;    // ItemListTable list that pairs each id with attr1, or kNoList
-  uint8_t slot;          // the setting's slot the per-item stage sets; 0: no per-item stage
+  uint16_t idsList;   // ItemListTable list (a setting's slot) whose full list gives the ids, or kIdsFromLeaf
+  uint16_t attr1List; // ItemListTable list that pairs each id with attr1, or kNoList
+  uint32_t slot;      // the setting's slot the per-item stage sets; 0: no per-item stage
   PerItemKey perItem[2]; // asked in this order for every item
   bool availability;     // attr3 from the ids key 4112 lists (key 4113)
   uint16_t markKey;      // kNoKey: none
@@ -47,22 +49,22 @@ inline constexpr uint16_t kAvailableList = 4112;
 
 // Keys 4118 and 4119 are the per-setting lists, whose mark key is strict.
 inline constexpr ItemListConfig kItemLists[] = {
-    {4108, kIdsFromLeaf, 4, 4, {kInkAttr2, kInkAttr3}, false, 20483, false},
-    {4109, 4, 4, 4, {kInkAttr2, kInkAttr3}, false, 20483, false},
-    {4110, kIdsFromLeaf, 5, 0, {kNoQuestion, kNoQuestion}, false, 20484, false},
-    {4111, 5, 5, 0, {kNoQuestion, kNoQuestion}, false, 20484, false},
-    {4112, kIdsFromLeaf, 28, 28, {kPaperAttr2, kNoQuestion}, false, kNoKey, false},
-    {4113, kIdsFromLeaf, 28, 28, {kPaperAttr2, kNoQuestion}, true, kNoKey, false},
-    {4114, kIdsFromLeaf, 7, 0, {kNoQuestion, kNoQuestion}, false, 20482, false},
-    {4115, 7, 7, 0, {kNoQuestion, kNoQuestion}, false, 20482, false},
+    {4108, kIdsFromLeaf, kSlotInkCount, kSlotInkCount, {kInkAttr2, kInkAttr3}, false, 20483, false},
+    {4109, kSlotInkCount, kSlotInkCount, kSlotInkCount, {kInkAttr2, kInkAttr3}, false, 20483, false},
+    {4110, kIdsFromLeaf, kSlotMedia, 0, {kNoQuestion, kNoQuestion}, false, 20484, false},
+    {4111, kSlotMedia, kSlotMedia, 0, {kNoQuestion, kNoQuestion}, false, 20484, false},
+    {4112, kIdsFromLeaf, kSlotPaperSize, kSlotPaperSize, {kPaperAttr2, kNoQuestion}, false, kNoKey, false},
+    {4113, kIdsFromLeaf, kSlotPaperSize, kSlotPaperSize, {kPaperAttr2, kNoQuestion}, true, kNoKey, false},
+    {4114, kIdsFromLeaf, kSlotSource, 0, {kNoQuestion, kNoQuestion}, false, 20482, false},
+    {4115, kSlotSource, kSlotSource, 0, {kNoQuestion, kNoQuestion}, false, 20482, false},
     {4116, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20493, false},
-    {4118, kIdsFromLeaf, kNoList, 8, {kQualityAttr1, kQualityAttr2}, false, 20485, true},
+    {4118, kIdsFromLeaf, kNoList, kSlotQuality, {kQualityAttr1, kQualityAttr2}, false, 20485, true},
     {4119, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20485, true},
     {4173, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20496, false},
     {4174, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20496, false},
-    {4177, kIdsFromLeaf, 5, 0, {kNoQuestion, kNoQuestion}, false, kNoKey, false},
-    {4180, kIdsFromLeaf, 28, 28, {kPaperAttr2, kNoQuestion}, false, 20497, false},
-    {4186, kIdsFromLeaf, 5, 0, {kNoQuestion, kNoQuestion}, false, kNoKey, false},
+    {4177, kIdsFromLeaf, kSlotMedia, 0, {kNoQuestion, kNoQuestion}, false, kNoKey, false},
+    {4180, kIdsFromLeaf, kSlotPaperSize, kSlotPaperSize, {kPaperAttr2, kNoQuestion}, false, 20497, false},
+    {4186, kIdsFromLeaf, kSlotMedia, 0, {kNoQuestion, kNoQuestion}, false, kNoKey, false},
 };
 
 namespace detail {

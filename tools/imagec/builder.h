@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "computed/compute.h"
+
 namespace imagec {
 
 using Key = uint16_t;
@@ -109,6 +111,7 @@ public:
     return bytes(key, std::string_view(literal, N - 1));
   }
   NodeRef computed(Key key, uint16_t computedValueId);
+  NodeRef computed(Key key, m4k7::ComputedValueId id) { return computed(key, uint16_t(id)); }
 
   // Structure. A sequence walks its children in order; the first that
   // answers the key wins. guarded() walks its members in order, but a

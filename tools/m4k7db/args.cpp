@@ -4,6 +4,8 @@
 #include <cstring>
 #include <ostream>
 
+#include "engine/driver_slots.h"
+
 namespace m4k7cli {
 
 namespace {
@@ -95,18 +97,24 @@ bool ParseSlotCount(std::string_view text, uint32_t *count, std::string *error) 
 
 const std::vector<NamedSetting> &NamedSettings() {
   static const std::vector<NamedSetting> kNamed = {
-      {"--direction", {0}, "I[0], direction of keys 0x1021/0x1022 (1: media to sizes, 0: sizes to media)"},
-      {"--ink", {4}, "I[4], ink count (key 4108)"},
-      {"--media", {5}, "I[5], media type (key 4110)"},
-      {"--mode", {6}, "I[6], the setting key 4116 lists (1 to 3)"},
-      {"--source", {7}, "I[7], paper source (key 4114)"},
-      {"--quality", {8}, "I[8], print quality (key 4118)"},
-      {"--size", {28}, "I[28], paper size (keys 4112, 4113)"},
-      {"--margin-mode", {52}, "I[52], margin mode (5: full-length page)"},
-      {"--options", {79}, "I[79], option flags (bit 0x800000 sends the option command)"},
-      {"--option-value", {80}, "I[80], the option command's 16-bit value"},
-      {"--paper-width", {25, 29, 96}, "paper width in 0.01 mm: I[25], I[29] and I[96]"},
-      {"--paper-length", {26, 30, 97}, "paper length in 0.01 mm: I[26], I[30] and I[97]"},
+      {"--direction",
+       {m4k7::kSlotDirection},
+       "I[0], direction of keys 0x1021/0x1022 (1: media to sizes, 0: sizes to media)"},
+      {"--ink", {m4k7::kSlotInkCount}, "I[4], ink count (key 4108)"},
+      {"--media", {m4k7::kSlotMedia}, "I[5], media type (key 4110)"},
+      {"--mode", {m4k7::kSlotPrintMode}, "I[6], the setting key 4116 lists (1 to 3)"},
+      {"--source", {m4k7::kSlotSource}, "I[7], paper source (key 4114)"},
+      {"--quality", {m4k7::kSlotQuality}, "I[8], print quality (key 4118)"},
+      {"--size", {m4k7::kSlotPaperSize}, "I[28], paper size (keys 4112, 4113)"},
+      {"--margin-mode", {m4k7::kSlotMarginMode}, "I[52], margin mode (5: full-length page)"},
+      {"--options", {m4k7::kSlotOptions}, "I[79], option flags (bit 0x800000 sends the option command)"},
+      {"--option-value", {m4k7::kSlotOptionValue}, "I[80], the option command's 16-bit value"},
+      {"--paper-width",
+       {m4k7::kSlotAreaWidth, m4k7::kSlotCappedWidth, m4k7::kSlotCommandWidth},
+       "paper width in 0.01 mm: I[25], I[29] and I[96]"},
+      {"--paper-length",
+       {m4k7::kSlotAreaLength, m4k7::kSlotCappedLength, m4k7::kSlotCommandLength},
+       "paper length in 0.01 mm: I[26], I[30] and I[97]"},
   };
   return kNamed;
 }

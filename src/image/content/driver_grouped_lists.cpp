@@ -35,8 +35,9 @@ NodeRef StartBlock(ImageBuilder &b) {
 // The option command, only when the driver sets bit 0x800000 of I[79].
 NodeRef OptionCommand(ImageBuilder &b) {
   constexpr uint32_t kOptionBit = 0x800000;
-  constexpr uint16_t kOptionCommand = 6; // CV_OPTION_COMMAND
-  return b.selectMasked(79, kOptionBit, {is(int32_t(kOptionBit), b.computed(kFragmentKey, kOptionCommand))});
+  return b.selectMasked(
+      79, kOptionBit,
+      {is(int32_t(kOptionBit), b.computed(kFragmentKey, m4k7::ComputedValueId::CV_OPTION_COMMAND))});
 }
 
 // ESC ( l carries two data bytes: the paper source picks the first ...

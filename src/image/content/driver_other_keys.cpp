@@ -61,8 +61,8 @@ void FixedKeys(ImageBuilder &b) {
   };
   for (const auto &[key, named] : kNames) b.key(key, named.first, b.wide(key, named.second));
 
-  constexpr uint16_t kPrintableArea = 3; // CV_PRINTABLE_AREA
-  b.key(0x1032, "printable area of the caller's paper", b.computed(0x1032, kPrintableArea));
+  b.key(0x1032, "printable area of the caller's paper",
+        b.computed(0x1032, m4k7::ComputedValueId::CV_PRINTABLE_AREA));
 }
 
 // 0x1007 with 0x103A, 0x500B and 0x500C, per ink count.

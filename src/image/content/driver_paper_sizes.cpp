@@ -116,11 +116,8 @@ const ListedSize kListedOnlySizes[] = {
 // The user-defined size: its layout comes from the caller's dimensions.
 constexpr uint16_t kUserDefinedSize = 256;
 constexpr int32_t kUserDefinedListName = 15744;
-constexpr uint16_t kPrintableAreaCapped = 2; // CV_PRINTABLE_AREA_CAPPED
-constexpr uint16_t kPageFormatCommand = 1;   // CV_PAGE_FORMAT_COMMAND
-constexpr uint16_t kPageLength = 4;          // CV_PAGE_LENGTH
 
-constexpr uint16_t kMarginMode = 52;
+constexpr uint16_t kMarginMode = m4k7::kSlotMarginMode;
 constexpr int32_t kFullLength = 5;
 
 // The page length 0x1033 stands only on the full-length branch, where it is
@@ -172,13 +169,14 @@ NodeRef AddPaperSizeTree(ImageBuilder &b) {
   for (const ListedSize &s : kListedOnlySizes)
     guards.push_back(
         b.guard(uint16_t(s.code), {b.ints(0x500E, {s.listName}), b.ints(0x1003, {s.paper[0], s.paper[1]})}));
-  guards.push_back(b.guard(kUserDefinedSize, {
-                                                 b.ints(0x500E, {kUserDefinedListName}),
-                                                 b.ints(0x1059, {kUserDefinedSize}),
-                                                 b.computed(0x1004, kPrintableAreaCapped),
-                                                 b.computed(kFragmentKey, kPageFormatCommand),
-                                                 b.computed(0x1033, kPageLength),
-                                             }));
+  guards.push_back(
+      b.guard(kUserDefinedSize, {
+                                    b.ints(0x500E, {kUserDefinedListName}),
+                                    b.ints(0x1059, {kUserDefinedSize}),
+                                    b.computed(0x1004, m4k7::ComputedValueId::CV_PRINTABLE_AREA_CAPPED),
+                                    b.computed(kFragmentKey, m4k7::ComputedValueId::CV_PAGE_FORMAT_COMMAND),
+                                    b.computed(0x1033, m4k7::ComputedValueId::CV_PAGE_LENGTH),
+                                }));
 
   NodeRef root = b.guarded(28, std::move(guards));
   b.key(0x1001, "printable [width, height] of the paper size", root);
