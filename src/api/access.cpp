@@ -22,17 +22,21 @@ AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t 
   // The walk and the computed values read the handle from the request, so
   // a printer opened by name goes into a private copy; the caller's record
   // is never written.
-  AccessRequest copy = *request;
   const bool opensByName = request->printerHandle == nullptr && request->printerName != nullptr;
-  if (opensByName) copy.printerHandle = platform::OpenPrinter(request->printerName);
+  AccessRequest copy{};
+  if (opensByName) {
+    copy = *request;
+    copy.printerHandle = platform::OpenPrinter(request->printerName);
+    request = &copy;
+  }
 
   AccessStatus status;
   if (db == Database::Driver) {
-    status = DispatchDriverKey(image, k, &copy, bufferSize, buffer, outSize);
+    status = DispatchDriverKey(image, k, request, bufferSize, buffer, outSize);
   } else {
     LeafDescriptor leaf{};
-    status = LookupKey(image, k, &copy, &leaf);
-    if (status == kOk) status = FetchLeaf(image, &copy, bufferSize, buffer, outSize, leaf);
+    status = LookupKey(image, k, request, &leaf);
+    if (status == kOk) status = FetchLeaf(image, request, bufferSize, buffer, outSize, leaf);
   }
 
   if (opensByName && copy.printerHandle != nullptr) platform::ClosePrinter(copy.printerHandle);
