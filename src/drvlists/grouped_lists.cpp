@@ -6,45 +6,42 @@
 #include <cstdint>
 
 #include "drvlists/drvlists.h"
+#include "drvlists/grouped_entries.h"
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
 #include "platform/platform.h"
 
 namespace m4k7 {
 
-namespace {
-
-bool HasGroupedLists(const GroupedListTable &g) {
-  return g.groupKeys && g.groupEntryCounts && g.groupEntryStarts && g.entryNodes;
+AccessStatus FindGroupedList(const ImageDescriptor &image, uint16_t key, uint32_t *first, uint32_t *count) {
+  const GroupedListTable &g = image.groups;
+  if (!g.groupKeys || !g.groupEntryCounts || !g.groupEntryStarts || !g.entryNodes || image.nodes == nullptr)
+    return kNotFound;
+  uint32_t list = 0;
+  while (list < g.groupCount && g.groupKeys[list] != key) ++list;
+  if (list == g.groupCount) return kNotFound;
+  *first = uint32_t(g.groupEntryStarts[list]);
+  *count = g.groupEntryCounts[list];
+  return kOk;
 }
-
-} // namespace
 
 AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                                uint32_t bufferSize, void *buffer, uint32_t *outSize) {
-  const GroupedListTable &g = image.groups;
-  if (!HasGroupedLists(g) || image.nodes == nullptr) return kNotFound;
-  uint32_t list = 0;
-  while (list < g.groupCount && g.groupKeys[list] != uint16_t(key)) ++list;
-  if (list == g.groupCount) return kNotFound;
-  const uint32_t h = g.groupEntryCounts[list];
-  const uint64_t s = uint32_t(g.groupEntryStarts[list]);
+  uint32_t first = 0, h = 0;
+  AccessStatus found = FindGroupedList(image, uint16_t(key), &first, &h);
+  if (found != kOk) return found;
 
   platform::ScratchBlock block(sizeof(LeafDescriptor) * size_t(h));
   if (!block) return kFailed;
   LeafDescriptor *fragments = block.as<LeafDescriptor>();
 
-  for (uint32_t m = 0; m < h; ++m) {
-    if (s + m >= g.entryCount) return kFailed;
-    const uint32_t node = g.entryNodes[s + m];
-    if (node >= image.nodeCount) return kFailed;
+  const AccessStatus walked = ForEachGroupedEntry(image, first, h, [&](uint32_t m, uint32_t node) {
     fragments[m].word0 = 0;
     fragments[m].word1 = 0;
     const DbNode &entry = image.nodes[node];
-    const AccessStatus status =
-        WalkNode(image, kFragmentKey, request, entry.word0, entry.word1, &fragments[m]);
-    if (status != kOk && status != kNotFound) return status;
-  }
+    return WalkNode(image, kFragmentKey, request, entry.word0, entry.word1, &fragments[m]);
+  });
+  if (walked != kOk) return walked;
 
   // Measure every fragment first: the caller learns the whole length from
   // one size query.

@@ -8,6 +8,7 @@
 
 #include "describe.h"
 #include "drvlists/drvlists.h"
+#include "drvlists/grouped_entries.h"
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
 
@@ -18,7 +19,6 @@ namespace {
 using namespace std::string_view_literals;
 
 constexpr uint16_t kPageSetupKey = 4121;
-constexpr uint32_t kDriverSlots = 106;
 constexpr const char *kMatchNames[6] = {"I[4]", "I[9]", "I[5]", "I[8]", "I[6]", "I[81]"};
 
 // ESC ( c with 3 data bytes, ESC ( d with two big-endian resolutions,
@@ -59,53 +59,51 @@ std::string RowName(uint32_t r, const m4k7::PrintModeRow &row) {
 
 // The print-mode command that key 4121's entries carry for the request, by
 // the shape every such command has; false when no entry yields one.
-bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t list, const AccessRequest &request,
-                 std::vector<uint8_t> *command, std::string *source, std::string *why) {
-  const m4k7::GroupedListTable &g = image.groups;
-  const uint64_t start = uint32_t(g.groupEntryStarts[list]);
-  for (uint32_t m = 0; m < g.groupEntryCounts[list]; ++m) {
-    if (start + m >= g.entryCount || g.entryNodes[start + m] >= image.nodeCount) {
-      *why = "key 4121's entry " + std::to_string(m + 1) + " lies outside the tables";
-      return false;
-    }
-    const m4k7::DbNode &node = image.nodes[g.entryNodes[start + m]];
+bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t first, uint32_t count,
+                 const AccessRequest &request, std::vector<uint8_t> *command, std::string *source,
+                 std::string *why) {
+  bool found = false;
+  const AccessStatus status = m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t m, uint32_t node) {
+    if (found) return m4k7::kOk;
     m4k7::LeafDescriptor leaf{};
-    AccessStatus status = m4k7::WalkNode(image, m4k7::kFragmentKey, &request, node.word0, node.word1, &leaf);
-    if (status == m4k7::kNotFound) continue;
-    if (status != m4k7::kOk) {
-      *why = "key 4121's entry " + std::to_string(m + 1) + " fails with " + m4k7::StatusName(status);
-      return false;
+    AccessStatus walked = m4k7::WalkNode(image, m4k7::kFragmentKey, &request, image.nodes[node].word0,
+                                         image.nodes[node].word1, &leaf);
+    if (walked != m4k7::kOk) {
+      if (walked != m4k7::kNotFound)
+        *why = "key 4121's entry " + std::to_string(m + 1) + " fails with " + m4k7::StatusName(walked);
+      return walked;
     }
     uint32_t size = 0;
-    status = m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf);
-    if (status != m4k7::kBufferTooSmall || size != kCommandSize) continue;
+    if (m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf) != m4k7::kBufferTooSmall ||
+        size != kCommandSize)
+      return m4k7::kOk;
     std::vector<uint8_t> bytes(size);
-    if (m4k7::FetchLeaf(image, &request, size, bytes.data(), &size, leaf) != m4k7::kOk) continue;
-    if (std::memcmp(bytes.data(), kEscC.data(), 3) != 0) continue;
+    if (m4k7::FetchLeaf(image, &request, size, bytes.data(), &size, leaf) != m4k7::kOk) return m4k7::kOk;
+    if (std::memcmp(bytes.data(), kEscC.data(), 3) != 0) return m4k7::kOk;
     *command = std::move(bytes);
     *source = m4k7::imageview::KeyLabel(kPageSetupKey) + ", entry " + std::to_string(m + 1) + " (node " +
-              std::to_string(g.entryNodes[start + m]) + ")";
-    return true;
-  }
-  *why = "key 4121 sends no print-mode command";
+              std::to_string(node) + ")";
+    found = true;
+    return m4k7::kOk;
+  });
+  if (found) return true;
+  if (status == m4k7::kFailed && why->empty()) *why = "key 4121's entries lie outside the tables";
+  if (why->empty()) *why = "key 4121 sends no print-mode command";
   return false;
 }
 
 } // namespace
 
 bool CheckPrintModeAgreement(const m4k7::ImageDescriptor &image, std::string *error) {
-  const m4k7::GroupedListTable &g = image.groups;
   const m4k7::PrintModeTables &t = image.printModes;
-  if (!g.groupKeys || !g.groupEntryCounts || !g.groupEntryStarts || !g.entryNodes || !image.nodes)
-    return true;
-  uint32_t list = 0;
-  while (list < g.groupCount && g.groupKeys[list] != kPageSetupKey) ++list;
-  if (list == g.groupCount) return true; // no page set-up sequence to agree with yet
+  uint32_t first = 0, count = 0;
+  // No page set-up sequence to agree with yet.
+  if (m4k7::FindGroupedList(image, kPageSetupKey, &first, &count) != m4k7::kOk) return true;
   if (t.modeRows == nullptr || t.modeRowCount == 0) return true;
 
-  std::vector<int32_t> ints(kDriverSlots, 0);
+  std::vector<int32_t> ints(m4k7::kDriverSlotCount, 0);
   AccessRequest request{};
-  request.intParamCount = kDriverSlots;
+  request.intParamCount = m4k7::kDriverSlotCount;
   request.intParams = ints.data();
 
   for (uint32_t r = 0; r < t.modeRowCount; ++r) {
@@ -118,7 +116,7 @@ bool CheckPrintModeAgreement(const m4k7::ImageDescriptor &image, std::string *er
     std::vector<uint8_t> fragment;
     std::string source, why;
     PrintModeCommand command{};
-    if (!FindCommand(image, list, request, &fragment, &source, &why)) {
+    if (!FindCommand(image, first, count, request, &fragment, &source, &why)) {
       *error = RowName(r, row) + ": " + why;
       return false;
     }

@@ -6,6 +6,7 @@
 #include "cli.h"
 #include "decode.h"
 #include "drvlists/drvlists.h"
+#include "drvlists/grouped_entries.h"
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
 #include "engine/status.h"
@@ -142,56 +143,45 @@ struct Explainer {
     }
   }
 
+  // The grouped list's entries, as the service finds and walks them.
   void grouped() {
-    const m4k7::GroupedListTable &g = image.groups;
     Json entries = Json::array();
-    if (!g.groupKeys || !g.groupEntryCounts || !g.groupEntryStarts || !g.entryNodes || !image.nodes) {
-      if (!json) out << "the image has no grouped-list table: the service answers 1\n";
+    uint32_t first = 0, count = 0;
+    if (m4k7::FindGroupedList(image, uint16_t(key), &first, &count) != M4K7DB_OK) {
+      if (!json)
+        out << "key " << HexKey(key) << " has no grouped list in this image: the service answers 1\n";
       report.set("entries", std::move(entries));
       return;
     }
-    uint32_t group = 0;
-    while (group < g.groupCount && g.groupKeys[group] != uint16_t(key)) ++group;
-    if (group == g.groupCount) {
-      if (!json) out << "key " << HexKey(key) << " has no grouped list: the service answers 1\n";
-      report.set("entries", std::move(entries));
-      return;
-    }
-    uint32_t count = g.groupEntryCounts[group];
-    uint32_t start = uint32_t(g.groupEntryStarts[group]);
     const AccessRequest &er = request.engineView();
     if (!json)
       out << "grouped list " << HexKey(key) << ": " << count << " entr" << (count == 1 ? "y" : "ies")
           << ", each walked for the fragment key " << HexKey(kFragmentKey) << "\n";
-    for (uint32_t m = 0; m < count; ++m) {
-      Json e = Json::object();
-      e.set("entry", m + 1);
-      if (uint64_t(start) + m >= g.entryCount || g.entryNodes[start + m] >= image.nodeCount) {
-        if (!json) out << "entry " << m + 1 << ": past the entry or node table: the service fails with -1\n";
-        e.set("status", M4K7DB_FAILED);
-        entries.push(std::move(e));
-        break;
-      }
-      uint32_t index = g.entryNodes[start + m];
-      TraceNode root;
-      m4k7::LeafDescriptor leaf{};
-      const AccessStatus t = RecordWalk(image, kFragmentKey, &er, index, &root, &leaf);
-      e.set("node", index);
-      e.set("trace", TraceJson(root));
-      e.set("status", t);
-      if (!json) {
-        out << "entry " << m + 1 << " (node " << index << "):\n";
-        WriteTrace(out, root, 2, brief);
-        out << "  fragment: "
-            << (t == M4K7DB_OK
-                    ? m4k7::imageview::DescribeNode(image, m4k7::DbNode{leaf.word0, leaf.word1}).text
-                : t == M4K7DB_NOT_FOUND ? std::string("none for these settings (the entry adds nothing)")
-                                        : StatusText(t) + ", which ends the call")
-            << '\n';
-      }
-      entries.push(std::move(e));
-      if (t != M4K7DB_OK && t != M4K7DB_NOT_FOUND) break;
-    }
+    const AccessStatus status =
+        m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t m, uint32_t index) {
+          TraceNode root;
+          m4k7::LeafDescriptor leaf{};
+          const AccessStatus t = RecordWalk(image, kFragmentKey, &er, index, &root, &leaf);
+          Json e = Json::object();
+          e.set("entry", m + 1);
+          e.set("node", index);
+          e.set("trace", TraceJson(root));
+          e.set("status", t);
+          entries.push(std::move(e));
+          if (!json) {
+            out << "entry " << m + 1 << " (node " << index << "):\n";
+            WriteTrace(out, root, 2, brief);
+            out << "  fragment: "
+                << (t == M4K7DB_OK
+                        ? m4k7::imageview::DescribeNode(image, m4k7::DbNode{leaf.word0, leaf.word1}).text
+                    : t == M4K7DB_NOT_FOUND ? std::string("none for these settings (the entry adds nothing)")
+                                            : StatusText(t) + ", which ends the call")
+                << '\n';
+          }
+          return t;
+        });
+    if (status == M4K7DB_FAILED && !json)
+      out << "an entry lies past the entry or node table: the service fails with -1\n";
     report.set("entries", std::move(entries));
   }
 

@@ -5,6 +5,7 @@
 #include "args.h"
 #include "cli.h"
 #include "decode.h"
+#include "drvlists/grouped_entries.h"
 #include "engine/engine.h"
 #include "engine/status.h"
 #include "json.h"
@@ -97,33 +98,28 @@ struct Fragment {
 // listing can say which entry gave which bytes.
 std::vector<Fragment> fragmentsOf(uint16_t key, const AccessRequest &request) {
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
-  const m4k7::GroupedListTable &g = image.groups;
   std::vector<Fragment> out;
-  if (!g.groupKeys || !g.groupEntryCounts || !g.groupEntryStarts || !g.entryNodes || !image.nodes) return out;
-  for (uint32_t i = 0; i < g.groupCount; ++i) {
-    if (g.groupKeys[i] != key) continue;
-    for (uint32_t m = 0; m < g.groupEntryCounts[i]; ++m) {
-      uint64_t at = uint64_t(uint32_t(g.groupEntryStarts[i])) + m;
-      if (at >= g.entryCount || g.entryNodes[at] >= image.nodeCount) break;
-      Fragment f;
-      f.node = g.entryNodes[at];
-      m4k7::LeafDescriptor leaf{};
-      f.status = m4k7::WalkNode(image, kFragmentKey, &request, image.nodes[f.node].word0,
-                                image.nodes[f.node].word1, &leaf);
-      if (f.status == M4K7DB_OK) {
-        uint32_t size = 0;
-        AccessStatus s = m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf);
-        if (s == M4K7DB_BUFFER_TOO_SMALL || s == M4K7DB_OK) {
-          f.bytes.assign(std::max<uint32_t>(size, 1), 0);
-          s = m4k7::FetchLeaf(image, &request, size, f.bytes.data(), &size, leaf);
-          f.bytes.resize(s == M4K7DB_OK ? size : 0);
-        }
-        f.status = s;
+  uint32_t first = 0, count = 0;
+  if (m4k7::FindGroupedList(image, key, &first, &count) != M4K7DB_OK) return out;
+  m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t, uint32_t node) {
+    Fragment f;
+    f.node = node;
+    m4k7::LeafDescriptor leaf{};
+    f.status = m4k7::WalkNode(image, kFragmentKey, &request, image.nodes[node].word0, image.nodes[node].word1,
+                              &leaf);
+    if (f.status == M4K7DB_OK) {
+      uint32_t size = 0;
+      AccessStatus s = m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf);
+      if (s == M4K7DB_BUFFER_TOO_SMALL || s == M4K7DB_OK) {
+        f.bytes.assign(std::max<uint32_t>(size, 1), 0);
+        s = m4k7::FetchLeaf(image, &request, size, f.bytes.data(), &size, leaf);
+        f.bytes.resize(s == M4K7DB_OK ? size : 0);
       }
-      out.push_back(std::move(f));
+      f.status = s;
     }
-    break;
-  }
+    out.push_back(std::move(f));
+    return M4K7DB_OK; // every entry is listed, whatever it answered
+  });
   return out;
 }
 
