@@ -83,3 +83,17 @@ else
   echo "windows-x86: ${count:-?} tests run without Wine (export, import and version checks), passed"
   echo "WINDOWS x86 TESTS NOT RUN: $not_run"
 fi
+
+# One ZIP for a driver package: both DLLs with their import libraries,
+# the header and the licence.
+zip="$scratch/m4k7db-windows.zip"
+cmake -DX86=build/windows-x86 -DX64=build/windows-x64 -DOUT="$zip" -P packaging/windows_zip.cmake
+listing=$(cmake -E tar tf "$zip")
+for file in include/m4k7db.h LICENSE x86/bin/m4k7db.dll x86/lib/libm4k7db.dll.a x64/bin/m4k7db.dll \
+  x64/lib/libm4k7db.dll.a; do
+  if ! grep -q "/$file\$" <<<"$listing"; then
+    echo "the Windows ZIP lacks $file" >&2
+    exit 1
+  fi
+done
+echo "windows ZIP: the x86 and x64 DLLs with their import libraries, the header and the licence"
