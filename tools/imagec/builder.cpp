@@ -2,15 +2,7 @@
 
 namespace imagec {
 
-namespace {
-
-ContentNode Make(ContentNode::Type type) {
-  ContentNode n;
-  n.type = type;
-  return n;
-}
-
-} // namespace
+using T = ContentNode::Type;
 
 // The builder only records: every check (refs, ranges, duplicate keys) is
 // the compiler's, so that one message can name the key it concerns.
@@ -21,94 +13,56 @@ NodeRef ImageBuilder::add(ContentNode node) {
 }
 
 NodeRef ImageBuilder::ints(Key key, std::vector<int64_t> values) {
-  ContentNode n = Make(ContentNode::Type::Ints);
-  n.key = key;
-  n.ints = std::move(values);
-  return add(std::move(n));
+  return add({.type = T::Ints, .key = key, .ints = std::move(values)});
 }
 
 NodeRef ImageBuilder::wide(Key key, std::string_view name) {
-  ContentNode n = Make(ContentNode::Type::Wide);
-  n.key = key;
-  n.bytes = std::string(name);
-  return add(std::move(n));
+  return add({.type = T::Wide, .key = key, .bytes = std::string(name)});
 }
 
 NodeRef ImageBuilder::bytes(Key key, std::string_view data) {
-  ContentNode n = Make(ContentNode::Type::Bytes);
-  n.key = key;
-  n.bytes = std::string(data);
-  return add(std::move(n));
+  return add({.type = T::Bytes, .key = key, .bytes = std::string(data)});
 }
 
 NodeRef ImageBuilder::computed(Key key, uint16_t computedValueId) {
-  ContentNode n = Make(ContentNode::Type::Computed);
-  n.key = key;
-  n.computedId = computedValueId;
-  return add(std::move(n));
+  return add({.type = T::Computed, .key = key, .computedId = computedValueId});
 }
 
 NodeRef ImageBuilder::sequence(std::vector<NodeRef> children) {
-  ContentNode n = Make(ContentNode::Type::Sequence);
-  n.children = std::move(children);
-  return add(std::move(n));
+  return add({.type = T::Sequence, .children = std::move(children)});
 }
 
 NodeRef ImageBuilder::guard(uint16_t value, std::vector<NodeRef> children) {
-  ContentNode n = Make(ContentNode::Type::Guard);
-  n.param = value;
-  n.children = std::move(children);
-  return add(std::move(n));
+  return add({.type = T::Guard, .param = value, .children = std::move(children)});
 }
 
 NodeRef ImageBuilder::guarded(uint16_t param, std::vector<NodeRef> members) {
-  ContentNode n = Make(ContentNode::Type::Guarded);
-  n.param = param;
-  n.children = std::move(members);
-  return add(std::move(n));
+  return add({.type = T::Guarded, .param = param, .children = std::move(members)});
 }
 
 NodeRef ImageBuilder::select(uint16_t param, std::vector<Case> cases) {
-  ContentNode n = Make(ContentNode::Type::Select);
-  n.param = param;
-  n.cases = std::move(cases);
-  return add(std::move(n));
+  return add({.type = T::Select, .param = param, .cases = std::move(cases)});
 }
 
 NodeRef ImageBuilder::selectMasked(uint16_t param, uint32_t mask, std::vector<Case> cases) {
-  ContentNode n = Make(ContentNode::Type::SelectMasked);
-  n.param = param;
-  n.mask = mask;
-  n.cases = std::move(cases);
-  return add(std::move(n));
+  return add({.type = T::SelectMasked, .param = param, .mask = mask, .cases = std::move(cases)});
 }
 
 NodeRef ImageBuilder::selectString(uint16_t param, std::vector<StringCase> cases) {
-  ContentNode n = Make(ContentNode::Type::SelectString);
-  n.param = param;
-  n.stringCases = std::move(cases);
-  return add(std::move(n));
+  return add({.type = T::SelectString, .param = param, .stringCases = std::move(cases)});
 }
 
 NodeRef ImageBuilder::selectPrinterData(uint16_t valueNumber, std::vector<Case> cases) {
-  ContentNode n = Make(ContentNode::Type::SelectPrinterData);
-  n.param = valueNumber;
-  n.cases = std::move(cases);
-  return add(std::move(n));
+  return add({.type = T::SelectPrinterData, .param = valueNumber, .cases = std::move(cases)});
 }
 
 NodeRef ImageBuilder::selectLocale(std::vector<Case> cases) {
-  ContentNode n = Make(ContentNode::Type::SelectLocale);
-  n.param = 0x500F; // the only locale source the engine accepts
-  n.cases = std::move(cases);
-  return add(std::move(n));
+  // The only locale source the engine accepts.
+  return add({.type = T::SelectLocale, .param = m4k7::kLocaleSource, .cases = std::move(cases)});
 }
 
 NodeRef ImageBuilder::raw(uint32_t word0, uint32_t word1) {
-  ContentNode n = Make(ContentNode::Type::Raw);
-  n.rawWord0 = word0;
-  n.rawWord1 = word1;
-  return add(std::move(n));
+  return add({.type = T::Raw, .rawWord0 = word0, .rawWord1 = word1});
 }
 
 void ImageBuilder::key(Key key, NodeRef root) { keys_.emplace_back(key, root); }

@@ -83,15 +83,15 @@ struct ContentNode {
     Raw, // words given as they are: only for compiler tests of broken input
   };
   Type type = Type::Sequence;
-  Key key = 0;                   // leaves: the key the leaf answers
-  uint16_t param = 0;            // guard value, parameter index, value number or locale source
-  uint32_t mask = 0;             // SelectMasked
-  uint16_t computedId = 0;       // Computed
-  std::vector<int64_t> ints;     // Ints
-  std::string bytes;             // Wide (without its NUL) and Bytes
-  std::vector<NodeRef> children; // Sequence, Guard, Guarded
-  std::vector<Case> cases;       // Select*, except SelectString
-  std::vector<StringCase> stringCases;
+  Key key = 0;                     // leaves: the key the leaf answers
+  uint16_t param = 0;              // guard value, parameter index, value number or locale source
+  uint32_t mask = 0;               // SelectMasked
+  uint16_t computedId = 0;         // Computed
+  std::vector<int64_t> ints{};     // Ints
+  std::string bytes{};             // Wide (without its NUL) and Bytes
+  std::vector<NodeRef> children{}; // Sequence, Guard, Guarded
+  std::vector<Case> cases{};       // Select*, except SelectString
+  std::vector<StringCase> stringCases{};
   uint32_t rawWord0 = 0, rawWord1 = 0; // Raw
 };
 

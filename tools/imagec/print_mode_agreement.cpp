@@ -19,7 +19,6 @@ namespace {
 using namespace std::string_view_literals;
 
 constexpr uint16_t kPageSetupKey = 4121;
-constexpr const char *kMatchNames[6] = {"I[4]", "I[9]", "I[5]", "I[8]", "I[6]", "I[81]"};
 
 // ESC ( c with 3 data bytes, ESC ( d with two big-endian resolutions,
 // ESC ( t with 3 data bytes.
@@ -28,31 +27,30 @@ constexpr std::string_view kEscC = "\x1B(c\x03\x00"sv;
 constexpr std::string_view kEscD = "\x1B(d\x04\x00"sv;
 constexpr std::string_view kEscT = "\x1B(t\x03\x00"sv;
 
-struct PrintModeCommand {
-  uint8_t cQuality; // third data byte of ESC ( c
-  uint16_t dFirst, dSecond;
-  uint8_t tSecond, tThird; // second and third data bytes of ESC ( t
+// Which bytes of the command each section 1 field must equal: the field's
+// offset in the record, the command's bytes (big-endian when two) and the
+// command they belong to.
+struct Agreement {
+  size_t field, at, width;
+  const char *command;
+};
+constexpr Agreement kAgreements[] = {
+    {8, 24, 1, "ESC ( t"},  {10, 23, 1, "ESC ( t"}, {12, 7, 1, "ESC ( c"},
+    {18, 13, 2, "ESC ( d"}, {22, 15, 2, "ESC ( d"},
 };
 
-bool Parse(const std::vector<uint8_t> &f, PrintModeCommand *out) {
-  if (f.size() != kCommandSize) return false;
+bool IsPrintModeCommand(const std::vector<uint8_t> &f) {
   auto at = [&f](size_t offset, std::string_view text) {
     return std::memcmp(f.data() + offset, text.data(), text.size()) == 0;
   };
-  if (!at(0, kEscC) || !at(8, kEscD) || !at(17, kEscT)) return false;
-  out->cQuality = f[7];
-  out->dFirst = uint16_t(f[13] << 8 | f[14]);
-  out->dSecond = uint16_t(f[15] << 8 | f[16]);
-  out->tSecond = f[23];
-  out->tThird = f[24];
-  return true;
+  return f.size() == kCommandSize && at(0, kEscC) && at(8, kEscD) && at(17, kEscT);
 }
 
 std::string RowName(uint32_t r, const m4k7::PrintModeRow &row) {
   std::string s = "print-mode row " + std::to_string(r) + " (";
   for (int i = 0; i < 6; ++i) {
     if (i) s += ", ";
-    s += std::string(kMatchNames[i]) + "=" + std::to_string(row.match[i]);
+    s += "I[" + std::to_string(m4k7::kPrintModeSlots[i]) + "]=" + std::to_string(row.match[i]);
   }
   return s + ")";
 }
@@ -115,36 +113,25 @@ bool CheckPrintModeAgreement(const m4k7::ImageDescriptor &image, std::string *er
     }
     std::vector<uint8_t> fragment;
     std::string source, why;
-    PrintModeCommand command{};
     if (!FindCommand(image, first, count, request, &fragment, &source, &why)) {
       *error = RowName(r, row) + ": " + why;
       return false;
     }
-    if (!Parse(fragment, &command)) {
+    if (!IsPrintModeCommand(fragment)) {
       *error =
           RowName(r, row) + ": the print-mode command of " + source + " is not ESC ( c, ESC ( d, ESC ( t";
       return false;
     }
     const uint8_t *s1 = t.sectionTable1 + size_t(row.section[0]) * m4k7::kSection1Size;
-    auto field = [s1](size_t offset) {
-      uint16_t v;
-      std::memcpy(&v, s1 + offset, 2);
-      return uint32_t(v);
-    };
-    struct Pair {
-      size_t offset;
-      uint32_t command;
-      const char *source;
-    };
-    const Pair pairs[] = {
-        {8, command.tThird, "ESC ( t"},  {10, command.tSecond, "ESC ( t"}, {12, command.cQuality, "ESC ( c"},
-        {18, command.dFirst, "ESC ( d"}, {22, command.dSecond, "ESC ( d"},
-    };
-    for (const Pair &p : pairs) {
-      if (field(p.offset) == p.command) continue;
-      *error = RowName(r, row) + ": section 1 bytes " + std::to_string(p.offset) + "-" +
-               std::to_string(p.offset + 1) + " = " + std::to_string(field(p.offset)) + " but " + p.source +
-               " says " + std::to_string(p.command) + " in " + source;
+    for (const Agreement &a : kAgreements) {
+      uint16_t field;
+      std::memcpy(&field, s1 + a.field, 2);
+      const uint32_t said =
+          a.width == 2 ? uint32_t(fragment[a.at] << 8 | fragment[a.at + 1]) : fragment[a.at];
+      if (field == said) continue;
+      *error = RowName(r, row) + ": section 1 bytes " + std::to_string(a.field) + "-" +
+               std::to_string(a.field + 1) + " = " + std::to_string(field) + " but " + a.command + " says " +
+               std::to_string(said) + " in " + source;
       return false;
     }
   }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "describe.h"
+#include "engine/engine.h"
 
 namespace m4k7::imageview {
 
@@ -41,41 +42,59 @@ std::string Hex32(uint32_t v) {
   return h;
 }
 
+LeafSlice SliceOf(const ImageDescriptor &image, DbNode leaf) {
+  const NodeKind k = kindOf(leaf);
+  const uint32_t offset = operandOf(leaf), count = countOf(leaf);
+  auto slice = [&](const char *pool, const char *unit, const void *base, uint64_t size, size_t width) {
+    const bool fits = uint64_t(offset) + count <= size;
+    const uint8_t *data = base && fits ? static_cast<const uint8_t *>(base) + offset * width : nullptr;
+    return LeafSlice{pool, unit, size, fits, data, count * width};
+  };
+  if (k == NodeKind::NK_INT16 || k == NodeKind::NK_UINT16)
+    return slice("ShortPool", "shorts", image.shortPool, image.shortCount, 2);
+  if (k == NodeKind::NK_INT32) return slice("IntPool", "ints", image.intPool, image.intCount, 4);
+  return slice("BytePool", "bytes", image.bytePool, image.byteSize, 1);
+}
+
+std::vector<int32_t> LeafInts(const ImageDescriptor &image, DbNode leaf) {
+  std::vector<int32_t> values(countOf(leaf));
+  uint32_t size = 0;
+  const LeafDescriptor descriptor{leaf.word0, leaf.word1};
+  if (FetchLeaf(image, nullptr, uint32_t(4 * values.size()), values.data(), &size, descriptor) != kOk)
+    values.clear();
+  return values;
+}
+
+std::string IntList(const std::vector<int32_t> &values) {
+  std::string s = "[";
+  for (size_t i = 0; i < values.size(); ++i) s += (i ? ", " : "") + std::to_string(values[i]);
+  return s + "]";
+}
+
 namespace {
 
 void DescribeLeaf(const ImageDescriptor &image, DbNode n, NodeView *view) {
   const NodeKind k = kindOf(n);
-  const uint32_t offset = operandOf(n), count = countOf(n);
+  const uint32_t count = countOf(n);
   std::string &text = view->text;
   text = KindName(uint8_t(k)) + " " + KeyLabel(fieldOf(n));
   if (k == NodeKind::NK_COMPUTED) {
     text += ": " + ComputedName(count) + " (" + std::to_string(count) + ")";
     return;
   }
-  const bool inBytes =
-      k == NodeKind::NK_BYTES || k == NodeKind::NK_INT8 || k == NodeKind::NK_UINT8 || k == NodeKind::NK_WIDE;
-  const bool inShorts = k == NodeKind::NK_INT16 || k == NodeKind::NK_UINT16;
-  const uint64_t size = inBytes ? image.byteSize : inShorts ? image.shortCount : image.intCount;
-  const bool present = inBytes    ? image.bytePool != nullptr
-                       : inShorts ? image.shortPool != nullptr
-                                  : image.intPool != nullptr;
-  text += " x" + std::to_string(count) + " @" +
-          (inBytes    ? "bytes "
-           : inShorts ? "shorts "
-                      : "ints ") +
-          std::to_string(offset);
-  if (!present || uint64_t(offset) + count > size) {
+  const LeafSlice slice = SliceOf(image, n);
+  text += " x" + std::to_string(count) + " @" + slice.unit + " " + std::to_string(operandOf(n));
+  if (!slice.data) {
     text += " (outside its pool)";
     return;
   }
+  const uint8_t *p = slice.data;
   if (k == NodeKind::NK_WIDE) {
-    const uint8_t *p = image.bytePool + offset;
     const bool nul = count > 0 && p[count - 1] == 0;
     text += ": " + Escaped(p, nul ? count - 1 : count) + (nul ? "" : " (no NUL)");
     return;
   }
   if (k == NodeKind::NK_BYTES) {
-    const uint8_t *p = image.bytePool + offset;
     if (count <= 32) {
       text += ": " + Escaped(p, count) + " = " + HexBytes(p, count);
       return;
@@ -89,20 +108,7 @@ void DescribeLeaf(const ImageDescriptor &image, DbNode n, NodeView *view) {
     }
     return;
   }
-  std::string values = "[";
-  for (uint32_t i = 0; i < count; ++i) {
-    int64_t v = 0;
-    switch (k) {
-    case NodeKind::NK_INT8: v = int8_t(image.bytePool[offset + i]); break;
-    case NodeKind::NK_UINT8: v = image.bytePool[offset + i]; break;
-    case NodeKind::NK_INT16: v = int16_t(image.shortPool[offset + i]); break;
-    case NodeKind::NK_UINT16: v = image.shortPool[offset + i]; break;
-    default: v = image.intPool[offset + i]; break;
-    }
-    if (i) values += ", ";
-    values += std::to_string(v);
-  }
-  text += ": " + values + "]";
+  text += ": " + IntList(LeafInts(image, n));
 }
 
 } // namespace

@@ -32,6 +32,22 @@ NodeView DescribeNode(const ImageDescriptor &image, DbNode node);
 // False for a node that is no entry (then the text names its kind and words).
 bool DescribeEntry(const ImageDescriptor &image, DbNode entry, std::string *text);
 
+// Where a pool leaf's values lie (any kind but NK_COMPUTED).
+struct LeafSlice {
+  const char *pool;    // "BytePool", "ShortPool" or "IntPool"
+  const char *unit;    // "bytes", "shorts" or "ints": how a description names the pool
+  uint64_t size;       // the pool's elements
+  bool fits;           // the slice lies within the pool's size
+  const uint8_t *data; // its stored bytes; nullptr unless it fits a present pool
+  size_t bytes;        // how many there are
+};
+LeafSlice SliceOf(const ImageDescriptor &image, DbNode leaf);
+
+// An integer leaf's values as the engine fetches them (widened to 32 bits),
+// and how every view prints them: "[14800, 21000]".
+std::vector<int32_t> LeafInts(const ImageDescriptor &image, DbNode leaf);
+std::string IntList(const std::vector<int32_t> &values);
+
 // Byte text with quotes and \xNN escapes; hex bytes separated by spaces.
 std::string Escaped(const uint8_t *p, uint32_t n);
 std::string HexBytes(const uint8_t *p, uint32_t n);

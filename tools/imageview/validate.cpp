@@ -11,6 +11,7 @@
 #include "describe.h"
 #include "engine/engine.h"
 #include "graph.h"
+#include "node_view.h"
 
 namespace m4k7::imageview {
 
@@ -45,29 +46,6 @@ std::vector<std::vector<Edge>> Adjacency(const ImageDescriptor &img) {
       if (t < img.nodeCount) adj[n].push_back({uint32_t(t), r});
     });
   return adj;
-}
-
-// Which pool a leaf kind reads, and the element size there.
-enum class Pool { None, Bytes, Shorts, Ints };
-Pool PoolOf(NodeKind k) {
-  switch (k) {
-  case NodeKind::NK_BYTES:
-  case NodeKind::NK_INT8:
-  case NodeKind::NK_UINT8:
-  case NodeKind::NK_WIDE: return Pool::Bytes;
-  case NodeKind::NK_INT16:
-  case NodeKind::NK_UINT16: return Pool::Shorts;
-  case NodeKind::NK_INT32: return Pool::Ints;
-  default: return Pool::None;
-  }
-}
-
-bool IsIntKind(NodeKind k) { return k >= NodeKind::NK_INT32 && k <= NodeKind::NK_UINT16; }
-
-std::string Join(const std::vector<int32_t> &v) {
-  std::string s = "[";
-  for (size_t i = 0; i < v.size(); ++i) s += (i ? ", " : "") + std::to_string(v[i]);
-  return s + "]";
 }
 
 class Checker {
@@ -408,47 +386,29 @@ private:
       if (count < 1 || count > 7) at(n, "COMPUTED leaf with unknown id " + std::to_string(count));
       return;
     }
-    const Pool pool = PoolOf(k);
-    const uint64_t size = pool == Pool::Bytes    ? img_.byteSize
-                          : pool == Pool::Shorts ? img_.shortCount
-                                                 : img_.intCount;
-    if (uint64_t(offset) + count > size) {
-      const char *poolName = pool == Pool::Bytes    ? "BytePool"
-                             : pool == Pool::Shorts ? "ShortPool"
-                                                    : "IntPool";
+    const LeafSlice slice = SliceOf(img_, node);
+    if (!slice.fits) {
       at(n, name + " leaf's slice " + std::to_string(offset) + "+" + std::to_string(count) +
-                " lies outside " + poolName + " (" + std::to_string(size) + ")");
+                " lies outside " + slice.pool + " (" + std::to_string(slice.size) + ")");
       return;
     }
-    std::string raw; // the slice's stored bytes, to find equal answers stored twice
-    if (pool == Pool::Bytes) raw.assign(reinterpret_cast<const char *>(img_.bytePool + offset), count);
-    if (pool == Pool::Shorts)
-      raw.assign(reinterpret_cast<const char *>(img_.shortPool + offset), 2 * size_t(count));
-    if (pool == Pool::Ints)
-      raw.assign(reinterpret_cast<const char *>(img_.intPool + offset), 4 * size_t(count));
+    // The slice's stored bytes, to find equal answers stored twice.
+    const std::string raw =
+        slice.data ? std::string(reinterpret_cast<const char *>(slice.data), slice.bytes) : "";
     if (k == NodeKind::NK_WIDE) {
       if (count == 0 || raw.back() != '\0')
         at(n, "WIDE leaf without its terminating NUL");
       else if (raw.find('\0') != count - 1)
         at(n, "WIDE leaf holds a NUL before its end");
     }
-    if (IsIntKind(k)) {
-      std::vector<int32_t> values(count);
-      for (uint32_t i = 0; i < count; ++i) {
-        switch (k) {
-        case NodeKind::NK_INT8: values[i] = int8_t(img_.bytePool[offset + i]); break;
-        case NodeKind::NK_UINT8: values[i] = img_.bytePool[offset + i]; break;
-        case NodeKind::NK_INT16: values[i] = int16_t(img_.shortPool[offset + i]); break;
-        case NodeKind::NK_UINT16: values[i] = img_.shortPool[offset + i]; break;
-        default: values[i] = img_.intPool[offset + i]; break;
-        }
-      }
+    if (k >= NodeKind::NK_INT32 && k <= NodeKind::NK_UINT16) {
+      const std::vector<int32_t> values = LeafInts(img_, node);
       const NodeKind want = NarrowestIntKind(values.data(), values.size());
       if (want != k)
-        at(n, name + " leaf " + Join(values) + " is not in its narrowest kind " + KindName(uint8_t(want)));
+        at(n, name + " leaf " + IntList(values) + " is not in its narrowest kind " + KindName(uint8_t(want)));
     }
     if (count == 0) return;
-    auto [it, fresh] = slices_.try_emplace({int(pool), raw}, std::make_pair(offset, n));
+    auto [it, fresh] = slices_.try_emplace({slice.pool, raw}, std::make_pair(offset, n));
     if (!fresh && it->second.first != offset)
       at(n, "holds the same values as node " + std::to_string(it->second.second) + " in another slice (" +
                 std::to_string(offset) + ", not " + std::to_string(it->second.first) + ")");
@@ -605,7 +565,7 @@ private:
   std::vector<bool> leafChecked_;
   std::vector<uint32_t> leaves_;
   std::vector<uint32_t> printerDataSelects_;
-  std::map<std::pair<int, std::string>, std::pair<uint32_t, uint32_t>> slices_; // -> offset, node
+  std::map<std::pair<std::string, std::string>, std::pair<uint32_t, uint32_t>> slices_; // -> offset, node
 };
 
 } // namespace
