@@ -482,9 +482,9 @@ bool MarkSortedKeys(ImageTables *tables, std::string *error) {
 bool Compile(const ImageBuilder &content, ImageTables *out, std::string *error) {
   ImageTables tables;
   if (!Layout(content, &tables).run(error)) return false;
-  std::string problems;
+  std::vector<std::string> problems;
   if (!m4k7::imageview::ValidateImage(tables.descriptor(), &problems)) {
-    if (error) *error = problems;
+    if (error) *error = m4k7::imageview::Join(problems, "\n");
     return false;
   }
   if (!MarkSortedKeys(&tables, error)) return false;

@@ -86,19 +86,14 @@ public:
     return always;
   }
 
-  std::string slots() const { return join(slots_, " "); }
-  std::string answer() const { return join(kinds_, " or "); }
+  std::string slots() const { return m4k7::imageview::Join(slots_, " "); }
+  std::string answer() const { return m4k7::imageview::Join(kinds_, " or "); }
 
 private:
   enum : uint8_t { kUnknown, kNo, kYes };
 
   static void addOnce(std::vector<std::string> &list, std::string item) {
     if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(std::move(item));
-  }
-  static std::string join(const std::vector<std::string> &list, const char *separator) {
-    std::string out;
-    for (const std::string &item : list) out += (out.empty() ? "" : separator) + item;
-    return out;
   }
 
   const ImageBuilder &b_;

@@ -46,4 +46,10 @@ std::string Hex16(uint16_t value) {
 
 std::string KeyLabel(uint16_t key) { return "key " + Hex16(key) + " (" + std::to_string(key) + ")"; }
 
+std::string Join(const std::vector<std::string> &items, const char *separator) {
+  std::string out;
+  for (size_t i = 0; i < items.size(); ++i) out += (i ? separator : "") + items[i];
+  return out;
+}
+
 } // namespace m4k7::imageview

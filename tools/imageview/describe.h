@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/image.h"
 
@@ -20,5 +21,7 @@ std::string ComputedName(uint16_t id);
 std::string KeyLabel(uint16_t key);
 // "0x1016"
 std::string Hex16(uint16_t value);
+// The items with the separator between them.
+std::string Join(const std::vector<std::string> &items, const char *separator);
 
 } // namespace m4k7::imageview

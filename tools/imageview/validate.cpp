@@ -48,6 +48,42 @@ std::vector<std::vector<Edge>> Adjacency(const ImageDescriptor &img) {
   return adj;
 }
 
+bool IsSelect(NodeKind k) {
+  return (k >= NodeKind::NK_SELECT_PARAM && k <= NodeKind::NK_SELECT_LOCALE) ||
+         k == NodeKind::NK_SELECT_MASKED;
+}
+
+// The nodes on the way down and the next edge of each.
+using Path = std::vector<std::pair<uint32_t, size_t>>;
+
+// Depth first from root over the edges follow(edge) accepts, each node once
+// across the calls that share `state` (0 new, 1 on the path, 2 done):
+// back(path, target) for an edge into the path, done(node) after a node's
+// last edge.
+template <typename Follow, typename Back, typename Done>
+void DepthFirst(const std::vector<std::vector<Edge>> &adj, uint32_t root, std::vector<uint8_t> &state,
+                Follow &&follow, Back &&back, Done &&done) {
+  if (state[root]) return;
+  Path path{{root, 0}};
+  state[root] = 1;
+  while (!path.empty()) {
+    auto &[n, next] = path.back();
+    if (next == adj[n].size()) {
+      done(n);
+      state[n] = 2;
+      path.pop_back();
+      continue;
+    }
+    const Edge e = adj[n][next++];
+    if (!follow(e)) continue;
+    if (state[e.target] == 1) back(path, e.target);
+    if (state[e.target] == 0) {
+      state[e.target] = 1;
+      path.emplace_back(e.target, 0);
+    }
+  }
+}
+
 class Checker {
 public:
   explicit Checker(const ImageDescriptor &img) : img_(img) {}
@@ -87,15 +123,16 @@ private:
       const void *data;
       uint64_t count;
       const char *name;
+      bool operand = false; // a 24-bit operand must reach every element
     };
     const Table tables[] = {
-        {img_.nodes, img_.nodeCount, "node table"},
+        {img_.nodes, img_.nodeCount, "node table", true},
         {img_.keys, img_.keyCount, "key index"},
         {img_.keyNodes, img_.keyCount, "key index's node column"},
-        {img_.intPool, img_.intCount, "IntPool"},
-        {img_.shortPool, img_.shortCount, "ShortPool"},
-        {img_.bytePool, img_.byteSize, "BytePool"},
-        {img_.stringPool, img_.stringSize, "StringPool"},
+        {img_.intPool, img_.intCount, "IntPool", true},
+        {img_.shortPool, img_.shortCount, "ShortPool", true},
+        {img_.bytePool, img_.byteSize, "BytePool", true},
+        {img_.stringPool, img_.stringSize, "StringPool", true},
         {img_.groups.groupKeys, img_.groups.groupCount, "grouped-list keys"},
         {img_.groups.groupEntryCounts, img_.groups.groupCount, "grouped-list entry counts"},
         {img_.groups.groupEntryStarts, img_.groups.groupCount, "grouped-list entry starts"},
@@ -114,13 +151,8 @@ private:
     for (const Table &t : tables)
       if (t.count && !t.data)
         add(std::string("image: ") + t.name + " absent but its count is " + std::to_string(t.count));
-    const Table pools[] = {{nullptr, img_.nodeCount, "node table"},
-                           {nullptr, img_.intCount, "IntPool"},
-                           {nullptr, img_.shortCount, "ShortPool"},
-                           {nullptr, img_.byteSize, "BytePool"},
-                           {nullptr, img_.stringSize, "StringPool"}};
-    for (const Table &t : pools)
-      if (t.count > kOperandLimit)
+    for (const Table &t : tables)
+      if (t.operand && t.count > kOperandLimit)
         add(std::string("image: ") + t.name + " holds " + std::to_string(t.count) +
             " elements, more than a 24-bit operand reaches");
     if (img_.nodeCount == 0) add("image: no nodes");
@@ -143,23 +175,13 @@ private:
       }
   }
 
-  // Depth-first over the in-bounds references from start (each node once).
+  // Calls f(node) for every node reached from start (each once) over the
+  // in-bounds references, or only those the walk steps along.
   template <typename F> void forEachReached(uint32_t start, bool walkStepsOnly, F &&f) {
-    stamp_.resize(img_.nodeCount, 0);
-    ++stampValue_;
-    std::vector<uint32_t> stack{start};
-    stamp_[start] = stampValue_;
-    while (!stack.empty()) {
-      const uint32_t n = stack.back();
-      stack.pop_back();
-      f(n);
-      for (const Edge &e : adj_[n]) {
-        if (walkStepsOnly && !isWalkStep(e.role)) continue;
-        if (stamp_[e.target] == stampValue_) continue;
-        stamp_[e.target] = stampValue_;
-        stack.push_back(e.target);
-      }
-    }
+    std::vector<uint8_t> state(img_.nodeCount, 0);
+    auto follow = [walkStepsOnly](const Edge &e) { return !walkStepsOnly || isWalkStep(e.role); };
+    DepthFirst(
+        adj_, start, state, follow, [](const Path &, uint32_t) {}, f);
   }
 
   void checkKeyIndex() {
@@ -253,6 +275,9 @@ private:
     const DbNode node = img_.nodes[n];
     const NodeKind k = kindOf(node);
     const std::string name = KindName(uint8_t(k));
+    auto is = [k](std::initializer_list<NodeKind> kinds) {
+      return std::find(kinds.begin(), kinds.end(), k) != kinds.end();
+    };
     switch (role) {
     case Role::Walked:
     case Role::GuardedMember:
@@ -260,30 +285,18 @@ private:
         checkLeaf(n);
         return false;
       }
-      switch (k) {
-      case NodeKind::NK_GUARD:
-        if (role == Role::Walked) {
-          at(n, "guard outside a guarded sequence");
-          return false;
-        }
-        return true;
-      case NodeKind::NK_SEQUENCE:
-      case NodeKind::NK_GUARDED_SEQUENCE: return true;
-      case NodeKind::NK_SELECT_PARAM:
-      case NodeKind::NK_SELECT_STRING:
-      case NodeKind::NK_SELECT_PRINTER_DATA:
-      case NodeKind::NK_SELECT_LOCALE:
-      case NodeKind::NK_SELECT_MASKED: checkSelect(n); return true;
-      case NodeKind::NK_CASE:
-      case NodeKind::NK_STRING_CASE:
-      case NodeKind::NK_DEFAULT:
-      case NodeKind::NK_MASK:
-      case NodeKind::NK_RANGE_CASE: at(n, name + " where a node is walked"); return false;
-      default: at(n, "invalid " + name + " where a node is walked"); return false;
+      if (k == NodeKind::NK_GUARD && role == Role::Walked) {
+        at(n, "guard outside a guarded sequence");
+        return false;
       }
+      if (IsSelect(k)) checkSelect(n);
+      if (IsSelect(k) || is({NodeKind::NK_SEQUENCE, NodeKind::NK_GUARDED_SEQUENCE, NodeKind::NK_GUARD}))
+        return true;
+      at(n, std::string(NodeKindName(uint8_t(k)) ? "" : "invalid ") + name + " where a node is walked");
+      return false;
     case Role::IntEntry:
       if (k == NodeKind::NK_RANGE_CASE) checkRange(n);
-      if (k == NodeKind::NK_CASE || k == NodeKind::NK_DEFAULT || k == NodeKind::NK_RANGE_CASE) return true;
+      if (is({NodeKind::NK_CASE, NodeKind::NK_DEFAULT, NodeKind::NK_RANGE_CASE})) return true;
       at(n, name + " among the entries of an integer select");
       return false;
     case Role::StringEntry:
@@ -440,36 +453,18 @@ private:
 
   // The engine follows references without cycle detection.
   void checkCycles() {
-    enum : uint8_t { kWhite, kGrey, kBlack };
-    std::vector<uint8_t> color(img_.nodeCount, kWhite);
-    std::vector<std::pair<uint32_t, size_t>> stack; // node, next edge
+    std::vector<uint8_t> state(img_.nodeCount, 0);
     int cycles = 0;
-    for (uint32_t root = 0; root < img_.nodeCount && cycles < 5; ++root) {
-      if (color[root] != kWhite) continue;
-      stack.emplace_back(root, 0);
-      color[root] = kGrey;
-      while (!stack.empty()) {
-        auto &[n, next] = stack.back();
-        if (next == adj_[n].size()) {
-          color[n] = kBlack;
-          stack.pop_back();
-          continue;
-        }
-        const uint32_t t = adj_[n][next++].target;
-        if (color[t] == kGrey) {
-          if (cycles++ < 5) {
-            std::string path;
-            size_t from = 0;
-            while (stack[from].first != t) ++from;
-            for (size_t i = from; i < stack.size(); ++i) path += std::to_string(stack[i].first) + " -> ";
-            at(t, "cycle " + path + std::to_string(t));
-          }
-        } else if (color[t] == kWhite) {
-          color[t] = kGrey;
-          stack.emplace_back(t, 0);
-        }
-      }
-    }
+    auto any = [](const Edge &) { return true; };
+    auto report = [&](const Path &path, uint32_t t) {
+      if (cycles++ >= 5) return;
+      std::string text;
+      auto from = std::find_if(path.begin(), path.end(), [t](const auto &p) { return p.first == t; });
+      for (; from != path.end(); ++from) text += std::to_string(from->first) + " -> ";
+      at(t, "cycle " + text + std::to_string(t));
+    };
+    for (uint32_t root = 0; root < img_.nodeCount && cycles < 5; ++root)
+      DepthFirst(adj_, root, state, any, report, [](uint32_t) {});
   }
 
   void checkListTables() {
@@ -558,8 +553,6 @@ private:
   std::vector<std::string> problems_;
   std::vector<std::vector<Edge>> adj_;
   std::vector<int32_t> owner_;
-  std::vector<uint32_t> stamp_;
-  uint32_t stampValue_ = 0;
   std::unordered_map<uint16_t, uint32_t> keyStart_;
   std::vector<uint8_t> seen_;
   std::vector<bool> leafChecked_;
@@ -577,15 +570,6 @@ bool ValidateImage(const ImageDescriptor &image, std::vector<std::string> *probl
   const bool ok = found.empty();
   if (problems) *problems = std::move(found);
   return ok;
-}
-
-bool ValidateImage(const ImageDescriptor &image, std::string *error) {
-  std::vector<std::string> found = ImageProblems(image);
-  if (error) {
-    error->clear();
-    for (const std::string &p : found) *error += (error->empty() ? "" : "\n") + p;
-  }
-  return found.empty();
 }
 
 ImageStats MeasureImage(const ImageDescriptor &image) {
@@ -613,34 +597,22 @@ ImageStats MeasureImage(const ImageDescriptor &image) {
   // Longest walk from each node, post-order; a reference back into the
   // current path (a cycle, which the check reports) counts as a dead end.
   std::vector<uint32_t> depth(image.nodeCount, 0);
-  std::vector<uint8_t> state(image.nodeCount, 0); // 0 new, 1 on the path, 2 done
-  std::vector<std::pair<uint32_t, size_t>> stack;
+  std::vector<uint8_t> state(image.nodeCount, 0);
+  auto step = [](const Edge &e) { return isWalkStep(e.role); };
+  auto measured = [&](uint32_t n) {
+    uint32_t d = 0;
+    for (const Edge &e : adj[n])
+      if (isWalkStep(e.role) && state[e.target] == 2) d = std::max(d, depth[e.target]);
+    // A select reads its entries and walks their targets: an entry is no
+    // step of its own.
+    const NodeKind k = kindOf(image.nodes[n]);
+    const bool entry = k == NodeKind::NK_CASE || k == NodeKind::NK_STRING_CASE || k == NodeKind::NK_DEFAULT ||
+                       k == NodeKind::NK_RANGE_CASE;
+    depth[n] = d + (entry ? 0 : 1);
+  };
   auto measure = [&](uint32_t root) {
-    if (state[root]) return;
-    stack.emplace_back(root, 0);
-    state[root] = 1;
-    while (!stack.empty()) {
-      auto &[n, next] = stack.back();
-      if (next == adj[n].size()) {
-        uint32_t d = 0;
-        for (const Edge &e : adj[n])
-          if (isWalkStep(e.role) && state[e.target] == 2) d = std::max(d, depth[e.target]);
-        // A select reads its entries and walks their targets: an entry is no
-        // step of its own.
-        const NodeKind k = kindOf(image.nodes[n]);
-        const bool entry = k == NodeKind::NK_CASE || k == NodeKind::NK_STRING_CASE ||
-                           k == NodeKind::NK_DEFAULT || k == NodeKind::NK_RANGE_CASE;
-        depth[n] = d + (entry ? 0 : 1);
-        state[n] = 2;
-        stack.pop_back();
-        continue;
-      }
-      const Edge e = adj[n][next++];
-      if (isWalkStep(e.role) && state[e.target] == 0) {
-        state[e.target] = 1;
-        stack.emplace_back(e.target, 0);
-      }
-    }
+    DepthFirst(
+        adj, root, state, step, [](const Path &, uint32_t) {}, measured);
   };
   for (uint32_t i = 0; i < image.keyCount && image.keyNodes; ++i)
     if (image.keyNodes[i] < image.nodeCount) {

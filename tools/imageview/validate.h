@@ -19,7 +19,6 @@ namespace m4k7::imageview {
 std::vector<std::string> ImageProblems(const ImageDescriptor &image);
 
 // True for a sound image; otherwise false with the problems, one a line.
-bool ValidateImage(const ImageDescriptor &image, std::string *error);
 bool ValidateImage(const ImageDescriptor &image, std::vector<std::string> *problems);
 
 // The narrowest integer kind that holds every value: NK_INT8 for -128..127,
