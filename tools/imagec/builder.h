@@ -24,6 +24,7 @@
 namespace imagec {
 
 using Key = uint16_t;
+using m4k7::NodeKind;
 
 // A node of the content graph. Refs are made bottom-up, so the graph a
 // builder describes is acyclic; the same ref may stand in several places.
@@ -67,32 +68,20 @@ struct PrintModeRowSource {
 
 // What one content node is; the compiler's view of the graph.
 struct ContentNode {
-  enum class Type : uint8_t {
-    Ints,
-    Wide,
-    Bytes,
-    Computed,
-    Sequence,
-    Guard,
-    Guarded,
-    Select,
-    SelectMasked,
-    SelectString,
-    SelectPrinterData,
-    SelectLocale,
-    Raw, // words given as they are: only for compiler tests of broken input
-  };
-  Type type = Type::Sequence;
+  // The kind of node it becomes; NK_INT32 for every integer leaf, whose
+  // narrowest kind the compiler picks.
+  NodeKind kind = NodeKind::NK_SEQUENCE;
+  bool raw = false;                // words given as they are: only for compiler tests of broken input
   Key key = 0;                     // leaves: the key the leaf answers
   uint16_t param = 0;              // guard value, parameter index, value number or locale source
-  uint32_t mask = 0;               // SelectMasked
-  uint16_t computedId = 0;         // Computed
-  std::vector<int64_t> ints{};     // Ints
-  std::string bytes{};             // Wide (without its NUL) and Bytes
-  std::vector<NodeRef> children{}; // Sequence, Guard, Guarded
-  std::vector<Case> cases{};       // Select*, except SelectString
+  uint32_t mask = 0;               // NK_SELECT_MASKED
+  uint16_t computedId = 0;         // NK_COMPUTED
+  std::vector<int64_t> ints{};     // NK_INT32
+  std::string bytes{};             // NK_WIDE (without its NUL) and NK_BYTES
+  std::vector<NodeRef> children{}; // sequences and guards
+  std::vector<Case> cases{};       // the selects but NK_SELECT_STRING
   std::vector<StringCase> stringCases{};
-  uint32_t rawWord0 = 0, rawWord1 = 0; // Raw
+  uint32_t rawWord0 = 0, rawWord1 = 0; // raw
 };
 
 class ImageBuilder {

@@ -146,9 +146,13 @@ private:
   }
 
   bool compute(const ContentNode &c, DbNode *out) {
-    using T = ContentNode::Type;
-    switch (c.type) {
-    case T::Ints: {
+    if (c.raw) {
+      *out = {c.rawWord0, c.rawWord1};
+      return true;
+    }
+    std::vector<DbNode> list; // the children, or the select's entries
+    switch (c.kind) {
+    case NodeKind::NK_INT32: {
       std::vector<int32_t> values;
       for (int64_t v : c.ints) {
         if (v < INT32_MIN || v > int64_t(UINT32_MAX))
@@ -169,88 +173,34 @@ private:
       }
       return leafWords(kind, offset, values.size(), c.key, out);
     }
-    case T::Wide: {
-      if (c.bytes.find('\0') != std::string::npos) return fail(KeyLabel(c.key) + ": a name that holds a NUL");
-      const std::string text = c.bytes + '\0'; // the caller receives a terminated string
+    case NodeKind::NK_WIDE:
+    case NodeKind::NK_BYTES: {
+      if (c.kind == NodeKind::NK_WIDE && c.bytes.find('\0') != std::string::npos)
+        return fail(KeyLabel(c.key) + ": a name that holds a NUL");
+      // A name reaches the caller as a terminated string.
+      const std::string text = c.kind == NodeKind::NK_WIDE ? c.bytes + '\0' : c.bytes;
       const uint64_t offset =
           PlaceSlice(t_.bytes, reinterpret_cast<const uint8_t *>(text.data()), text.size());
-      return leafWords(NodeKind::NK_WIDE, offset, text.size(), c.key, out);
+      return leafWords(c.kind, offset, text.size(), c.key, out);
     }
-    case T::Bytes: {
-      const uint64_t offset =
-          PlaceSlice(t_.bytes, reinterpret_cast<const uint8_t *>(c.bytes.data()), c.bytes.size());
-      return leafWords(NodeKind::NK_BYTES, offset, c.bytes.size(), c.key, out);
-    }
-    case T::Computed:
+    case NodeKind::NK_COMPUTED:
       *out = {makeWord0(NodeKind::NK_COMPUTED, 0), makeWord1(c.key, c.computedId)};
       return true;
-    case T::Sequence:
-    case T::Guard:
-    case T::Guarded: {
-      std::vector<DbNode> children;
+    case NodeKind::NK_SEQUENCE:
+    case NodeKind::NK_GUARD:
+    case NodeKind::NK_GUARDED_SEQUENCE:
       for (NodeRef child : c.children) {
         DbNode w;
         if (!wordsOf(child, &w)) return false;
-        children.push_back(w);
+        list.push_back(w);
       }
-      uint32_t start;
-      if (!placeRun(children, &start)) return false;
-      const NodeKind kind = c.type == T::Sequence ? NodeKind::NK_SEQUENCE
-                            : c.type == T::Guard  ? NodeKind::NK_GUARD
-                                                  : NodeKind::NK_GUARDED_SEQUENCE;
-      const uint16_t field = c.type == T::Sequence ? 0 : c.param;
-      *out = {makeWord0(kind, start), makeWord1(field, uint16_t(children.size()))};
-      return true;
-    }
-    case T::Select:
-    case T::SelectMasked:
-    case T::SelectPrinterData:
-    case T::SelectLocale: {
-      std::vector<DbNode> entries;
-      for (const Case &cs : c.cases) {
-        uint32_t target;
-        if (!indexOf(cs.target, &target)) return false;
-        switch (cs.type) {
-        case Case::Type::Value:
-          entries.push_back({makeWord0(NodeKind::NK_CASE, target), uint32_t(cs.value)});
-          break;
-        case Case::Type::Default: entries.push_back({makeWord0(NodeKind::NK_DEFAULT, target), 0}); break;
-        case Case::Type::Range: {
-          if (cs.value > cs.upper)
-            return fail("empty range " + std::to_string(cs.value) + ".." + std::to_string(cs.upper));
-          const int32_t pair[2] = {cs.value, cs.upper};
-          const uint64_t j = PlaceSlice(t_.ints, pair, 2);
-          entries.push_back({makeWord0(NodeKind::NK_RANGE_CASE, target), uint32_t(j)});
-          break;
-        }
-        }
-      }
-      uint32_t start;
-      if (!placeRun(entries, &start)) return false;
-      const uint16_t count = uint16_t(entries.size());
-      switch (c.type) {
-      case T::Select: *out = {makeWord0(NodeKind::NK_SELECT_PARAM, start), makeWord1(c.param, count)}; break;
-      case T::SelectPrinterData:
-        *out = {makeWord0(NodeKind::NK_SELECT_PRINTER_DATA, start), makeWord1(c.param, count)};
-        break;
-      case T::SelectLocale:
-        *out = {makeWord0(NodeKind::NK_SELECT_LOCALE, start), makeWord1(c.param, count)};
-        break;
-      default: {
-        const uint32_t mask = single({makeWord0(NodeKind::NK_MASK, start), c.mask});
-        *out = {makeWord0(NodeKind::NK_SELECT_MASKED, mask), makeWord1(c.param, count)};
-        break;
-      }
-      }
-      return true;
-    }
-    case T::SelectString: {
-      std::vector<DbNode> entries;
+      break;
+    case NodeKind::NK_SELECT_STRING:
       for (const StringCase &cs : c.stringCases) {
         uint32_t target;
         if (!indexOf(cs.target, &target)) return false;
         if (cs.isDefault) {
-          entries.push_back({makeWord0(NodeKind::NK_DEFAULT, target), 0});
+          list.push_back({makeWord0(NodeKind::NK_DEFAULT, target), 0});
           continue;
         }
         if (cs.text.size() > kCountLimit) return fail("a string case text longer than 65535 bytes");
@@ -259,16 +209,30 @@ private:
         // String nodes stand outside every walked list: only cases name them.
         const uint32_t text =
             single({makeWord0(NodeKind::NK_BYTES, uint32_t(offset)), makeWord1(0, uint16_t(cs.text.size()))});
-        entries.push_back({makeWord0(NodeKind::NK_STRING_CASE, target), text});
+        list.push_back({makeWord0(NodeKind::NK_STRING_CASE, target), text});
       }
-      uint32_t start;
-      if (!placeRun(entries, &start)) return false;
-      *out = {makeWord0(NodeKind::NK_SELECT_STRING, start), makeWord1(c.param, uint16_t(entries.size()))};
-      return true;
+      break;
+    default: // the integer, masked, printer-data and locale selects
+      for (const Case &cs : c.cases) {
+        uint32_t target;
+        if (!indexOf(cs.target, &target)) return false;
+        if (cs.type == Case::Type::Value)
+          list.push_back({makeWord0(NodeKind::NK_CASE, target), uint32_t(cs.value)});
+        if (cs.type == Case::Type::Default) list.push_back({makeWord0(NodeKind::NK_DEFAULT, target), 0});
+        if (cs.type != Case::Type::Range) continue;
+        if (cs.value > cs.upper)
+          return fail("empty range " + std::to_string(cs.value) + ".." + std::to_string(cs.upper));
+        const int32_t pair[2] = {cs.value, cs.upper};
+        const uint64_t j = PlaceSlice(t_.ints, pair, 2);
+        list.push_back({makeWord0(NodeKind::NK_RANGE_CASE, target), uint32_t(j)});
+      }
     }
-    case T::Raw: *out = {c.rawWord0, c.rawWord1}; return true;
-    }
-    return fail("content node of an unknown type");
+    uint32_t start;
+    if (!placeRun(list, &start)) return false;
+    // A masked select names its mask node, which names the entries.
+    if (c.kind == NodeKind::NK_SELECT_MASKED) start = single({makeWord0(NodeKind::NK_MASK, start), c.mask});
+    *out = {makeWord0(c.kind, start), makeWord1(c.param, uint16_t(list.size()))};
+    return true;
   }
 
   // --- the roots and the key index ----------------------------------------

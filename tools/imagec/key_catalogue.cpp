@@ -11,7 +11,6 @@ namespace imagec {
 
 namespace {
 
-using T = ContentNode::Type;
 using m4k7::imageview::KeyLabel;
 
 // The slots a lookup of one key may read, and the kinds of the leaves it may
@@ -29,27 +28,29 @@ public:
     if (ref.id >= answers_.size()) return false;
     if (answers_[ref.id] != kUnknown) return answers_[ref.id] == kYes;
     const ContentNode &n = b_.node(ref);
+    if (n.raw) return false;
     bool always = false;
-    switch (n.type) {
-    case T::Ints:
-    case T::Wide:
-    case T::Bytes:
-    case T::Computed:
+    switch (n.kind) {
+    case NodeKind::NK_INT32:
+    case NodeKind::NK_WIDE:
+    case NodeKind::NK_BYTES:
+    case NodeKind::NK_COMPUTED:
       always = n.key == key_;
-      if (always)
-        addOnce(kinds_, n.type == T::Ints    ? "integers"
-                        : n.type == T::Wide  ? "name"
-                        : n.type == T::Bytes ? "bytes"
-                                             : "computed " + m4k7::imageview::ComputedName(n.computedId));
+      if (always && n.kind == NodeKind::NK_COMPUTED)
+        addOnce(kinds_, "computed " + m4k7::imageview::ComputedName(n.computedId));
+      else if (always)
+        addOnce(kinds_, n.kind == NodeKind::NK_INT32  ? "integers"
+                        : n.kind == NodeKind::NK_WIDE ? "name"
+                                                      : "bytes");
       break;
-    case T::Sequence:
-    case T::Guard:
+    case NodeKind::NK_SEQUENCE:
+    case NodeKind::NK_GUARD:
       for (NodeRef child : n.children)
         if ((always = walk(child))) break;
       break;
-    case T::Guarded:
+    case NodeKind::NK_GUARDED_SEQUENCE:
       for (NodeRef child : n.children) {
-        if (b_.node(child).type != T::Guard) {
+        if (b_.node(child).raw || b_.node(child).kind != NodeKind::NK_GUARD) {
           if ((always = walk(child))) break;
           continue;
         }
@@ -57,22 +58,21 @@ public:
         walk(child);
       }
       break;
-    case T::SelectString:
+    case NodeKind::NK_SELECT_STRING:
       addOnce(slots_, "S[" + std::to_string(n.param) + "]");
       always = !n.stringCases.empty();
       for (const StringCase &c : n.stringCases) always = walk(c.target) && always;
       always = always && n.stringCases.back().isDefault;
       break;
-    case T::Raw: break;
     default: { // the integer, masked, printer-data and locale selects
       std::ostringstream slot;
-      if (n.type == T::SelectPrinterData)
+      if (n.kind == NodeKind::NK_SELECT_PRINTER_DATA)
         slot << "printer data " << n.param;
-      else if (n.type == T::SelectLocale)
+      else if (n.kind == NodeKind::NK_SELECT_LOCALE)
         slot << "locale";
       else
         slot << "I[" << n.param << "]";
-      if (n.type == T::SelectMasked) slot << "&0x" << std::uppercase << std::hex << n.mask;
+      if (n.kind == NodeKind::NK_SELECT_MASKED) slot << "&0x" << std::uppercase << std::hex << n.mask;
       addOnce(slots_, slot.str());
       bool hasDefault = false, all = true;
       for (const Case &c : n.cases) {
