@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "content.h"
@@ -36,15 +37,13 @@ int Usage() {
 
 int main(int argc, char **argv) {
   std::string outPath, dumpPath, namesPath;
-  for (int i = 1; i < argc; ++i) {
-    if (i + 1 < argc && std::strcmp(argv[i], "--out") == 0)
-      outPath = argv[++i];
-    else if (i + 1 < argc && std::strcmp(argv[i], "--dump") == 0)
-      dumpPath = argv[++i];
-    else if (i + 1 < argc && std::strcmp(argv[i], "--names") == 0)
-      namesPath = argv[++i];
-    else
-      return Usage();
+  const std::pair<const char *, std::string *> paths[] = {
+      {"--out", &outPath}, {"--dump", &dumpPath}, {"--names", &namesPath}};
+  for (int i = 1; i < argc; i += 2) {
+    auto option = std::find_if(std::begin(paths), std::end(paths),
+                               [&](const auto &o) { return std::strcmp(argv[i], o.first) == 0; });
+    if (i + 1 == argc || option == std::end(paths)) return Usage();
+    *option->second = argv[i + 1];
   }
   if (outPath.empty()) return Usage();
 
@@ -54,12 +53,8 @@ int main(int argc, char **argv) {
   imagec::KeyCatalogueTables names;
   std::string error;
   if (!imagec::BuildImage(content, &tables, &error) || !imagec::BuildKeyCatalogue(content, &names, &error)) {
-    size_t from = 0;
-    while (from <= error.size()) {
-      const size_t end = std::min(error.find('\n', from), error.size());
-      std::fprintf(stderr, "image: %s\n", error.substr(from, end - from).c_str());
-      from = end + 1;
-    }
+    std::istringstream lines(error);
+    for (std::string line; std::getline(lines, line);) std::fprintf(stderr, "image: %s\n", line.c_str());
     return 1;
   }
   const std::string source = imagec::EmitImageSource(tables);

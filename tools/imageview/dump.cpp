@@ -1,6 +1,7 @@
 #include "dump.h"
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -71,6 +72,19 @@ private:
     out_ += '\n';
   }
 
+  // The items space-separated, a line ending after the one that passes 90
+  // characters.
+  void rows(int indent, uint32_t count, const std::function<std::string(uint32_t)> &item) {
+    std::string row;
+    for (uint32_t i = 0; i < count; ++i) {
+      row += (row.empty() ? "" : " ") + item(i);
+      if (row.size() > 90 || i + 1 == count) {
+        line(indent, row);
+        row.clear();
+      }
+    }
+  }
+
   void header() {
     const ImageStats s = MeasureImage(img_);
     line(0, "M4K7 database image");
@@ -135,15 +149,7 @@ private:
     const uint32_t start = operandOf(n), count = countOf(n);
     line(1, "0 " + KindName(uint8_t(kindOf(n))) + " of the roots, " + std::to_string(count) + " children @" +
                 std::to_string(start) + ":");
-    std::string row;
-    for (uint32_t i = 0; i < count; ++i) {
-      if (!row.empty()) row += ' ';
-      row += std::to_string(uint64_t(start) + i);
-      if (row.size() > 90 || i + 1 == count) {
-        line(2, row);
-        row.clear();
-      }
-    }
+    rows(2, count, [start](uint32_t i) { return std::to_string(uint64_t(start) + i); });
   }
 
   // Roots in node 0 that no key starts at: the grouped lists' hangers.
@@ -250,19 +256,12 @@ private:
       const int64_t start = t.itemStarts[i];
       line(1, "list " + std::to_string(t.listIds[i]) + ": " + std::to_string(t.itemCounts[i]) +
                   " items from " + std::to_string(start) + " (id=value)");
-      std::string row;
-      for (uint32_t m = 0; m < t.itemCounts[i]; ++m) {
+      rows(2, t.itemCounts[i], [&](uint32_t m) {
         const int64_t p = start + m;
-        if (!row.empty()) row += ' ';
-        if (p >= 0 && p < int64_t(t.itemPoolCount) && t.itemIds && t.itemValues)
-          row += std::to_string(t.itemIds[p]) + "=" + std::to_string(t.itemValues[p]);
-        else
-          row += "(outside)";
-        if (row.size() > 90 || m + 1 == t.itemCounts[i]) {
-          line(2, row);
-          row.clear();
-        }
-      }
+        if (p < 0 || p >= int64_t(t.itemPoolCount) || !t.itemIds || !t.itemValues)
+          return std::string("(outside)");
+        return std::to_string(t.itemIds[p]) + "=" + std::to_string(t.itemValues[p]);
+      });
     }
     line(0, "");
   }

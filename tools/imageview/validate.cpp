@@ -467,17 +467,23 @@ private:
       DepthFirst(adj_, root, state, any, report, [](uint32_t) {});
   }
 
+  // A list table's runs: each list named once, its run inside the pool.
+  // False for a run outside.
+  bool checkRun(std::set<uint16_t> &named, uint16_t id, const std::string &where, int64_t start,
+                uint32_t count, uint32_t poolCount, const char *things, const char *pool) {
+    if (!named.insert(id).second) add(where + ": listed twice");
+    if (start >= 0 && start + count <= int64_t(poolCount)) return true;
+    add(where + ": " + things + " " + std::to_string(start) + "+" + std::to_string(count) +
+        " lie outside the " + pool + " (" + std::to_string(poolCount) + ")");
+    return false;
+  }
+
   void checkListTables() {
     const GroupedListTable &g = img_.groups;
     std::set<uint16_t> groupKeys;
-    for (uint32_t i = 0; i < g.groupCount && g.groupKeys && g.groupEntryCounts && g.groupEntryStarts; ++i) {
-      const std::string where = "grouped list " + KeyLabel(g.groupKeys[i]);
-      if (!groupKeys.insert(g.groupKeys[i]).second) add(where + ": listed twice");
-      const int64_t start = g.groupEntryStarts[i];
-      if (start < 0 || start + g.groupEntryCounts[i] > int64_t(g.entryCount))
-        add(where + ": entries " + std::to_string(start) + "+" + std::to_string(g.groupEntryCounts[i]) +
-            " lie outside the entry table (" + std::to_string(g.entryCount) + ")");
-    }
+    for (uint32_t i = 0; i < g.groupCount && g.groupKeys && g.groupEntryCounts && g.groupEntryStarts; ++i)
+      checkRun(groupKeys, g.groupKeys[i], "grouped list " + KeyLabel(g.groupKeys[i]), g.groupEntryStarts[i],
+               g.groupEntryCounts[i], g.entryCount, "entries", "entry table");
     for (uint32_t i = 0; i < g.entryCount && g.entryNodes; ++i)
       if (g.entryNodes[i] >= img_.nodeCount)
         add("grouped-list entry " + std::to_string(i) + ": node " + std::to_string(g.entryNodes[i]) +
@@ -486,18 +492,14 @@ private:
     std::set<uint16_t> listIds;
     for (uint32_t i = 0; i < t.listCount && t.listIds && t.itemCounts && t.itemStarts; ++i) {
       const std::string where = "item list " + std::to_string(t.listIds[i]);
-      if (!listIds.insert(t.listIds[i]).second) add(where + ": listed twice");
-      const int64_t start = t.itemStarts[i];
-      if (start < 0 || start + t.itemCounts[i] > int64_t(t.itemPoolCount)) {
-        add(where + ": items " + std::to_string(start) + "+" + std::to_string(t.itemCounts[i]) +
-            " lie outside the item pool (" + std::to_string(t.itemPoolCount) + ")");
+      if (!checkRun(listIds, t.listIds[i], where, t.itemStarts[i], t.itemCounts[i], t.itemPoolCount, "items",
+                    "item pool"))
         continue;
-      }
       // The list service pairs an id with the first value it finds for it.
       std::set<uint16_t> ids;
       for (uint32_t j = 0; j < t.itemCounts[i] && t.itemIds; ++j)
-        if (!ids.insert(t.itemIds[start + j]).second)
-          add(where + ": id " + std::to_string(t.itemIds[start + j]) + " listed twice");
+        if (!ids.insert(t.itemIds[t.itemStarts[i] + j]).second)
+          add(where + ": id " + std::to_string(t.itemIds[t.itemStarts[i] + j]) + " listed twice");
     }
     const PrintModeTables &p = img_.printModes;
     // The service takes the first row that matches: a later row with the
