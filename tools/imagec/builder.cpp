@@ -1,6 +1,12 @@
 #include "builder.h"
 
+#include <set>
+
+#include "describe.h"
+
 namespace imagec {
+
+using m4k7::imageview::KeyLabel;
 
 // The builder only records: every check (refs, ranges, duplicate keys) is
 // the compiler's, so that one message can name the key it concerns.
@@ -79,6 +85,23 @@ void ImageBuilder::nameValue(uint16_t slot, int32_t value, std::string_view name
 }
 
 void ImageBuilder::hang(NodeRef node) { hung_.push_back(node); }
+
+std::vector<std::pair<NodeRef, std::string>> ImageBuilder::rootOrder() const {
+  std::map<Key, NodeRef> first;
+  for (const auto &[key, root] : keys_) first.emplace(key, root);
+  std::vector<std::pair<NodeRef, std::string>> order;
+  std::set<uint32_t> placed;
+  auto add = [&](NodeRef root, std::string label) {
+    if (placed.insert(root.id).second) order.emplace_back(root, std::move(label));
+  };
+  auto driver = [](Key key) { return key >= 0x1000 && key <= 0x5FFF; };
+  for (const auto &[key, root] : first)
+    if (driver(key)) add(root, KeyLabel(key) + ": ");
+  for (size_t i = 0; i < hung_.size(); ++i) add(hung_[i], "hung node " + std::to_string(i + 1) + ": ");
+  for (const auto &[key, root] : first)
+    if (!driver(key)) add(root, KeyLabel(key) + ": ");
+  return order;
+}
 
 void ImageBuilder::groupedList(Key key, std::vector<NodeRef> entries) {
   groupedLists_.emplace_back(key, std::move(entries));

@@ -143,6 +143,16 @@ public:
     if (!name.empty()) keyNames_[key] = std::string(name);
   }
 
+  // The roots node 0 walks, in order, each once, with the label a message
+  // about it starts with ("key 0x1001 (4097): ", "hung node 2: "). The
+  // driver's and the internal keys' (0x1000-0x5FFF) come first, so that a
+  // plain lookup of the all-roots key (0x5008) with a driver request meets
+  // the paper-size tree's page-format fragment before the root database's
+  // string select on S[0], which would answer a driver request (no string
+  // parameters) with -2; then the hung nodes, then the other keys'. A key
+  // given twice stands here with its first root.
+  std::vector<std::pair<NodeRef, std::string>> rootOrder() const;
+
   // Driver list tables.
   void groupedList(Key key, std::vector<NodeRef> entries);
   void itemList(uint16_t listId, std::vector<std::pair<uint16_t, int32_t>> items);

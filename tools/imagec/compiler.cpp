@@ -251,30 +251,14 @@ private:
       if (!known(root)) return false;
     }
 
-    // Node 0 walks the roots in this order. The driver's keys come first so
-    // that a plain lookup of the all-roots key (0x5008) with a driver request
-    // meets the paper-size tree's page-format fragment before the root
-    // database's string select on S[0], which would answer a driver request
-    // (no string parameters) with -2.
-    std::vector<NodeRef> roots;
-    std::vector<std::string> labels;
-    auto addRoot = [&](NodeRef r, const std::string &label) {
-      if (slot_[r.id] >= 0) return;
-      slot_[r.id] = int64_t(roots.size() + 1);
-      roots.push_back(r);
-      labels.push_back(label);
-    };
-    for (const auto &[key, root] : keys)
-      if (key >= 0x1000 && key <= 0x5FFF) addRoot(root, KeyLabel(key) + ": ");
     for (size_t i = 0; i < b_.hung().size(); ++i) {
       context_ = "hung node " + std::to_string(i + 1) + ": ";
       if (!known(b_.hung()[i])) return false;
-      addRoot(b_.hung()[i], context_);
     }
-    for (const auto &[key, root] : keys)
-      if (key < 0x1000 || key > 0x5FFF) addRoot(root, KeyLabel(key) + ": ");
     context_.clear();
+    const std::vector<std::pair<NodeRef, std::string>> roots = b_.rootOrder();
     if (roots.size() > kCountLimit) return fail("more than 65535 roots for node 0");
+    for (size_t i = 0; i < roots.size(); ++i) slot_[roots[i].first.id] = int64_t(i + 1);
 
     t_.nodes.assign(roots.size() + 1, DbNode{});
     filled_.assign(roots.size() + 1, false);
@@ -282,10 +266,10 @@ private:
     // every root again.
     t_.nodes[0] = {makeWord0(NodeKind::NK_SEQUENCE, 1), makeWord1(0, uint16_t(roots.size()))};
     filled_[0] = true;
-    for (size_t i = 0; i < roots.size(); ++i) {
-      context_ = labels[i];
+    for (const auto &[root, label] : roots) {
+      context_ = label;
       DbNode w;
-      if (!wordsOf(roots[i], &w)) return false;
+      if (!wordsOf(root, &w)) return false;
     }
     context_.clear();
     if (t_.nodes.size() > kOperandLimit) return fail("more nodes than a 24-bit operand reaches");

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <sstream>
 
 #include "describe.h"
@@ -116,20 +115,9 @@ std::string Literal(const std::string &text) {
 bool BuildKeyCatalogue(const ImageBuilder &b, KeyCatalogueTables *out, std::string *error) {
   std::map<Key, std::vector<NodeRef>> roots;
   for (const auto &[key, root] : b.keys()) roots[key].push_back(root);
-  if (b.hasAllRootsKey()) {
-    // Node 0 walks the roots as the compiler lays them out: the driver and
-    // internal keys' roots, the hung nodes, then the others, each root once.
-    std::vector<NodeRef> &all = roots[b.allRootsKey()];
-    std::set<uint32_t> placed;
-    auto add = [&](NodeRef r) {
-      if (placed.insert(r.id).second) all.push_back(r);
-    };
-    for (const auto &[key, list] : roots)
-      if (key >= 0x1000 && key <= 0x5FFF && key != b.allRootsKey()) add(list.front());
-    for (NodeRef r : b.hung()) add(r);
-    for (const auto &[key, list] : roots)
-      if (key < 0x1000 || key > 0x5FFF) add(list.front());
-  }
+  // Node 0 walks the roots as the compiler lays them out.
+  if (b.hasAllRootsKey())
+    for (const auto &root : b.rootOrder()) roots[b.allRootsKey()].push_back(root.first);
   // The table's texts live in out->text, which never moves what it holds.
   auto keep = [&](std::string text) { return out->text.emplace_back(std::move(text)).c_str(); };
   std::string problems;
