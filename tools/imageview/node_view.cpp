@@ -123,54 +123,48 @@ NodeView DescribeNode(const ImageDescriptor &image, DbNode n) {
   }
   const uint32_t start = operandOf(n), count = countOf(n);
   const std::string field = std::to_string(fieldOf(n));
-  const std::string list =
-      std::to_string(count) + (count == 1 ? " case @" : " cases @") + std::to_string(start);
-  const std::string children = std::to_string(count) + " children @" + std::to_string(start);
   view.first = start;
   view.count = count;
   view.list = NodeView::List::Cases;
+  std::string on; // what the node compares, before its list
   switch (k) {
-  case NodeKind::NK_SEQUENCE:
-    view.text = "SEQUENCE, " + children;
-    view.list = NodeView::List::Children;
-    break;
+  case NodeKind::NK_SEQUENCE: view.list = NodeView::List::Children; break;
   case NodeKind::NK_GUARDED_SEQUENCE:
-    view.text = "GUARDED_SEQUENCE on I[" + field + "], " + std::to_string(count) + " members @" +
-                std::to_string(start);
+    on = " on I[" + field + "]";
     view.list = NodeView::List::Children;
     break;
   case NodeKind::NK_GUARD:
-    view.text = "GUARD =" + field + ", " + children;
+    on = " =" + field;
     view.list = NodeView::List::Children;
     break;
-  case NodeKind::NK_SELECT_PARAM: view.text = "SELECT_PARAM on I[" + field + "], " + list; break;
-  case NodeKind::NK_SELECT_STRING: view.text = "SELECT_STRING on S[" + field + "], " + list; break;
-  case NodeKind::NK_SELECT_PRINTER_DATA:
-    view.text = "SELECT_PRINTER_DATA on value " + field + ", " + list;
-    break;
-  case NodeKind::NK_SELECT_LOCALE:
-    view.text = "SELECT_LOCALE source " + Hex16(fieldOf(n)) + ", " + list;
-    break;
+  case NodeKind::NK_SELECT_PARAM: on = " on I[" + field + "]"; break;
+  case NodeKind::NK_SELECT_STRING: on = " on S[" + field + "]"; break;
+  case NodeKind::NK_SELECT_PRINTER_DATA: on = " on value " + field; break;
+  case NodeKind::NK_SELECT_LOCALE: on = " source " + Hex16(fieldOf(n)); break;
   case NodeKind::NK_SELECT_MASKED:
-    view.text = "SELECT_MASKED on I[" + field + "]";
+    on = " on I[" + field + "]";
     if (image.nodes != nullptr && start < image.nodeCount &&
         kindOf(image.nodes[start]) == NodeKind::NK_MASK) {
-      const DbNode m = image.nodes[start];
-      view.first = operandOf(m);
-      view.text += " & " + Hex32(m.word1) + " (mask node " + std::to_string(start) + "), " +
-                   std::to_string(count) + (count == 1 ? " case @" : " cases @") + std::to_string(view.first);
-    } else {
-      view.text += ", mask node " + std::to_string(start) + " is not a mask";
-      view.list = NodeView::List::None;
+      view.first = operandOf(image.nodes[start]);
+      on += " & " + Hex32(image.nodes[start].word1) + " (mask node " + std::to_string(start) + ")";
+      break;
     }
-    break;
+    view.text = "SELECT_MASKED" + on + ", mask node " + std::to_string(start) + " is not a mask";
+    view.list = NodeView::List::None;
+    view.count = 0;
+    return view;
   default:
     // An entry or mask standing where a node is walked: show its words.
     view.text = KindName(uint8_t(k)) + " " + Hex32(n.word0) + " " + Hex32(n.word1) + " (not walkable)";
     view.list = NodeView::List::None;
-    break;
+    view.count = 0;
+    return view;
   }
-  if (view.list == NodeView::List::None) view.count = 0;
+  const char *things = k == NodeKind::NK_GUARDED_SEQUENCE      ? " members @"
+                       : view.list == NodeView::List::Children ? " children @"
+                       : count == 1                            ? " case @"
+                                                               : " cases @";
+  view.text = KindName(uint8_t(k)) + on + ", " + std::to_string(count) + things + std::to_string(view.first);
   return view;
 }
 
