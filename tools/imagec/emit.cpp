@@ -45,13 +45,13 @@ std::string HexByte(uint8_t v) {
   return h;
 }
 
-// StringPool texts as a literal; octal escapes, which never swallow the
-// character after them.
-std::string StringLiteral(const std::string &s) {
-  std::string out = "    \"";
+} // namespace
+
+std::string CLiteral(const std::string &s, size_t wrapAt) {
+  std::string out = "\"";
   size_t column = 0;
   for (unsigned char c : s) {
-    if (column >= 72) {
+    if (column >= wrapAt) {
       out += "\"\n    \"";
       column = 0;
     }
@@ -71,8 +71,6 @@ std::string StringLiteral(const std::string &s) {
   }
   return out + "\"";
 }
-
-} // namespace
 
 std::string EmitImageSource(const ImageTables &t) {
   std::ostringstream out;
@@ -104,7 +102,7 @@ std::string EmitImageSource(const ImageTables &t) {
   Array(out, "int32_t", "kIntPool", t.ints, 8, dec);
   Array(out, "uint16_t", "kShortPool", t.shorts, 12, dec);
   Array(out, "uint8_t", "kBytePool", t.bytes, 16, HexByte);
-  out << "constexpr char kStringPool[] =\n" << StringLiteral(t.strings) << ";\n\n";
+  out << "constexpr char kStringPool[] =\n    " << CLiteral(t.strings, 72) << ";\n\n";
   Array(out, "uint16_t", "kGroupKeys", t.groupKeys, 12, dec);
   Array(out, "uint16_t", "kGroupEntryCounts", t.groupEntryCounts, 12, dec);
   Array(out, "int32_t", "kGroupEntryStarts", t.groupEntryStarts, 12, dec);

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "describe.h"
+#include "emit.h"
 
 namespace imagec {
 
@@ -101,15 +102,6 @@ private:
   std::vector<std::string> slots_, kinds_;
 };
 
-std::string Literal(const std::string &text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
 } // namespace
 
 bool BuildKeyCatalogue(const ImageBuilder &b, KeyCatalogueTables *out, std::string *error) {
@@ -159,12 +151,12 @@ std::string EmitKeyCatalogueSource(const KeyCatalogueTables &c) {
          "using m4k7::imageview::ValueName;\n\n"
          "constexpr KeyInfo kKeys[] = {\n";
   for (const auto &k : c.keys)
-    out << "    {" << k.key << ", " << Literal(k.name) << ", " << Literal(k.slots) << ", "
-        << Literal(k.answer) << ", " << (k.inIndex ? "true" : "false") << "},\n";
+    out << "    {" << k.key << ", " << CLiteral(k.name) << ", " << CLiteral(k.slots) << ", "
+        << CLiteral(k.answer) << ", " << (k.inIndex ? "true" : "false") << "},\n";
   if (c.keys.empty()) out << "    {},\n";
   out << "};\n\nconstexpr ValueName kValues[] = {\n";
   for (const auto &v : c.values)
-    out << "    {" << v.slot << ", " << v.value << ", " << Literal(v.name) << "},\n";
+    out << "    {" << v.slot << ", " << v.value << ", " << CLiteral(v.name) << "},\n";
   if (c.values.empty()) out << "    {},\n";
   out << "};\n\n"
          "constexpr m4k7::imageview::KeyCatalogue kCatalogue = {kKeys, "
