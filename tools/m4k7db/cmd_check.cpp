@@ -32,14 +32,8 @@ Examples:
 
 int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptFormat, {"text", "json"}, &cl, &error))
-    return Usage(err, "check", error);
-  if (cl.help) {
-    out << kHelp;
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "check", error);
+  if (int code = StartCommand(args, {"check", kHelp, kAcceptFormat}, &cl, out, err); code != kGoOn)
+    return code;
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
   std::vector<std::string> problems;
   bool valid = m4k7::imageview::ValidateImage(image, &problems);

@@ -41,12 +41,9 @@ Examples:
 
 int RunDump(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
+  const CommandSpec spec{"dump", kHelp, kAcceptFormat, SIZE_MAX, {"text", "dot"}};
+  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
   std::string error;
-  if (!ParseCommandLine(args, kAcceptFormat, {"text", "dot"}, &cl, &error)) return Usage(err, "dump", error);
-  if (cl.help) {
-    out << kHelp;
-    return kExitOk;
-  }
   std::vector<uint32_t> keys;
   for (const std::string &text : cl.positional) {
     uint32_t key = 0;

@@ -234,31 +234,16 @@ struct Explainer {
   }
 };
 
-std::string help() {
-  std::string text = kHelp;
-  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
-  return text;
-}
-
 } // namespace
 
 int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptBrief, {"text", "json"}, &cl, &error))
-    return Usage(err, "explain", error);
-  if (cl.help) {
-    out << help();
-    return kExitOk;
-  }
-  const char *missing = cl.positional.empty() ? "expected DB and KEY" : "expected a KEY after the database";
-  if (error = PositionalError(cl, 2, 2, missing); !error.empty()) return Usage(err, "explain", error);
-  const DatabaseInfo *db = FindDatabase(cl.positional[0]);
-  if (!db)
-    return Usage(err, "explain",
-                 "unknown database \"" + cl.positional[0] + "\": choose root, drv, lm, mnt, pa or sm");
+  const DatabaseInfo *db = nullptr;
   uint32_t key = 0;
-  if (!ParseKey(cl.positional[1], &key, &error)) return Usage(err, "explain", error);
+  const CommandSpec spec{"explain", kHelp, kAcceptSettings | kAcceptFormat | kAcceptBrief, 2};
+  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
+  if (int code = ParseDatabaseKey(cl, "explain", &db, &key, err); code != kGoOn) return code;
+  std::string error;
   OwnedRequest request;
   if (!BuildRequest(*db, cl.settings, &request, &error, err)) return Usage(err, "explain", error);
 

@@ -44,33 +44,20 @@ Examples:
   m4k7db get drv 4120 --printer "M4K7 Series" --raw | od -c
 )";
 
-std::string help() {
-  std::string text = kHelp;
-  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
-  return text;
-}
-
 } // namespace
 
 int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptRaw, {"text", "json"}, &cl, &error))
-    return Usage(err, "get", error);
-  if (cl.help) {
-    out << help();
-    return kExitOk;
-  }
-  const char *missing = cl.positional.empty() ? "expected DB and KEY" : "expected a KEY after the database";
-  if (error = PositionalError(cl, 2, 2, missing); !error.empty()) return Usage(err, "get", error);
-  const DatabaseInfo *db = FindDatabase(cl.positional[0]);
-  if (!db)
-    return Usage(err, "get",
-                 "unknown database \"" + cl.positional[0] + "\": choose root, drv, lm, mnt, pa or sm");
+  const DatabaseInfo *db = nullptr;
   uint32_t key = 0;
-  if (!ParseKey(cl.positional[1], &key, &error)) return Usage(err, "get", error);
+  if (int code =
+          StartCommand(args, {"get", kHelp, kAcceptSettings | kAcceptFormat | kAcceptRaw, 2}, &cl, out, err);
+      code != kGoOn)
+    return code;
+  if (int code = ParseDatabaseKey(cl, "get", &db, &key, err); code != kGoOn) return code;
   if (cl.raw && cl.format == "json") return Usage(err, "get", "--raw and --format json exclude each other");
 
+  std::string error;
   OwnedRequest request;
   if (!BuildRequest(*db, cl.settings, &request, &error, err)) return Usage(err, "get", error);
 

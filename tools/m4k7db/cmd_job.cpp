@@ -154,25 +154,13 @@ std::string Joined(const std::vector<int32_t> &ids) {
   return text;
 }
 
-std::string help() {
-  std::string text = kHelp;
-  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
-  return text;
-}
-
 } // namespace
 
 int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
+  const CommandSpec spec{"job", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults | kAcceptStrict};
+  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
   std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults | kAcceptStrict,
-                        {"text", "json"}, &cl, &error))
-    return Usage(err, "job", error);
-  if (cl.help) {
-    out << help();
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "job", error);
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;

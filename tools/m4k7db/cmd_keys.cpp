@@ -70,13 +70,8 @@ std::string AnswerOf(const m4k7::imageview::KeyInfo &k) {
 
 int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptFormat, {"text", "json"}, &cl, &error)) return Usage(err, "keys", error);
-  if (cl.help) {
-    out << kHelp;
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 1); !error.empty()) return Usage(err, "keys", error);
+  if (int code = StartCommand(args, {"keys", kHelp, kAcceptFormat, 1}, &cl, out, err); code != kGoOn)
+    return code;
   const std::string pattern = cl.positional.empty() ? std::string() : cl.positional[0];
   uint32_t number = 0;
   std::string ignored;

@@ -161,14 +161,9 @@ int ListCupsDestinations(bool json, std::ostream &out) {
 
 int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptFormat | kAcceptFile, {"text", "json"}, &cl, &error))
-    return Usage(err, "printers", error);
-  if (cl.help) {
-    out << kHelp;
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "printers", error);
+  if (int code = StartCommand(args, {"printers", kHelp, kAcceptFormat | kAcceptFile}, &cl, out, err);
+      code != kGoOn)
+    return code;
   std::string path = cl.file;
   if (!cl.hasFile) {
     const char *env = std::getenv("M4K7DB_PRINTER_DATA");

@@ -86,25 +86,13 @@ Json listJson(const ListAnswer &list) {
   return j;
 }
 
-std::string help() {
-  std::string text = kHelp;
-  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
-  return text;
-}
-
 } // namespace
 
 int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
+  const CommandSpec spec{"settings", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults};
+  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
   std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults, {"text", "json"}, &cl,
-                        &error))
-    return Usage(err, "settings", error);
-  if (cl.help) {
-    out << help();
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "settings", error);
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
