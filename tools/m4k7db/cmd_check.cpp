@@ -83,8 +83,7 @@ int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
     o.set("stats", m4k7::imageview::StatsLine(m4k7::imageview::MeasureImage(image)));
     std::vector<uint16_t> keys(image.keys, image.keys + (image.keys ? image.keyCount : 0));
     o.set("keys", Json::arrayOf(keys));
-    o.write(out);
-    out << '\n';
+    out << o << '\n';
   } else {
     out << "image: " << (valid ? "valid" : "INVALID") << '\n';
     for (const std::string &p : problems) out << "  " << p << '\n';

@@ -279,8 +279,7 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   x.report.set("status", answer.status);
   x.report.set("statusName", m4k7::StatusName(answer.status));
   if (json) {
-    x.report.write(out);
-    out << '\n';
+    out << x.report << '\n';
   } else {
     out << db->function << ": " << StatusText(answer.status);
     if (answer.status == M4K7DB_OK) out << ", " << answer.size << " bytes";

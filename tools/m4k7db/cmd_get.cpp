@@ -90,8 +90,7 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
     if (!hint.empty()) o.set("reason", hint);
     o.set("size", answer.size);
     if (answer.status == M4K7DB_OK) AddAnswerJson(&o, kind, answer.bytes);
-    o.write(out);
-    out << '\n';
+    out << o << '\n';
     return ExitCodeOf(answer.status);
   }
 

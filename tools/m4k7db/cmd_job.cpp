@@ -334,8 +334,7 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   report.set("supported", worst.code == kExitOk);
   report.set("skipped", Json::arrayOf(skipped));
   if (json) {
-    report.write(out);
-    out << '\n';
+    out << report << '\n';
   } else {
     if (worst.code == kExitOk && !skipped.empty())
       out << "every key answered but " << Joined(skipped)

@@ -105,8 +105,7 @@ int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
     }
     Json o = Json::object();
     o.set("keys", std::move(list));
-    o.write(out);
-    out << '\n';
+    out << o << '\n';
   } else {
     size_t nameWidth = 4, answerWidth = 6;
     for (const auto *k : shown) {

@@ -150,8 +150,7 @@ int ListCupsDestinations(bool json, std::ostream &out) {
     Json report = Json::object();
     report.set("store", "cups");
     report.set("printers", std::move(printers));
-    report.write(out);
-    out << '\n';
+    out << report << '\n';
   }
   return kExitOk;
 }
@@ -264,8 +263,7 @@ int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
   }
   report.set("malformed", std::move(malformed));
   if (json) {
-    report.write(out);
-    out << '\n';
+    out << report << '\n';
   }
   return parsed.malformed.empty() ? kExitOk : kExitNoAnswer;
 }

@@ -231,8 +231,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
           << '\n';
   }
   if (json) {
-    report.write(out);
-    out << '\n';
+    out << report << '\n';
   }
   return code;
 }
