@@ -183,45 +183,36 @@ void writeItems(std::ostream &out, const std::vector<ListItemView> &items, size_
   if (size % 20) out << pad(indent) << "(" << size % 20 << " bytes after the last whole item)\n";
 }
 
+// "type" in the JSON form, by EscPiece::Type.
+const char *const kPieceTypes[] = {"command", "controlBlock", "reset", "escape", "text", "truncated"};
+
 Json piecesJson(const std::vector<EscPiece> &pieces) {
   Json list = Json::array();
   for (const EscPiece &p : pieces) {
     Json j = Json::object();
     j.set("offset", p.offset);
-    switch (p.type) {
-    case EscPiece::Type::Command:
-      j.set("type", "command");
+    j.set("type", kPieceTypes[int(p.type)]);
+    if (p.type == EscPiece::Type::Text || p.type == EscPiece::Type::Truncated) {
+      j.set("hex", HexBytes(p.bytes));
+    } else {
       j.set("name", commandName(p));
+    }
+    if (p.type == EscPiece::Type::Command) {
       j.set("length", p.data.size());
       j.set("data", HexBytes(p.data));
-      break;
-    case EscPiece::Type::ControlBlock:
-      j.set("type", "controlBlock");
-      j.set("name", commandName(p));
-      j.set("params", HexBytes(p.data));
-      j.set("lines", Json::arrayOf(p.lines));
-      break;
-    case EscPiece::Type::Reset:
-      j.set("type", "reset");
-      j.set("name", commandName(p));
-      break;
-    case EscPiece::Type::Escape:
-      j.set("type", "escape");
-      j.set("name", commandName(p));
-      break;
-    case EscPiece::Type::Text:
-      j.set("type", "text");
-      j.set("hex", HexBytes(p.bytes));
-      if (IsPlainText(p.bytes.data(), p.bytes.size())) j.set("lines", Json::arrayOf(p.lines));
-      break;
-    case EscPiece::Type::Truncated:
-      j.set("type", "truncated");
-      j.set("hex", HexBytes(p.bytes));
-      break;
     }
+    if (p.type == EscPiece::Type::ControlBlock) j.set("params", HexBytes(p.data));
+    if (p.type == EscPiece::Type::ControlBlock ||
+        (p.type == EscPiece::Type::Text && IsPlainText(p.bytes.data(), p.bytes.size())))
+      j.set("lines", Json::arrayOf(p.lines));
     list.push(std::move(j));
   }
   return list;
+}
+
+// Unsigned fields of a record, by the record's own layout.
+template <class T, size_t N> std::vector<T> fields(const T (&values)[N]) {
+  return std::vector<T>(values, values + N);
 }
 
 } // namespace
@@ -331,9 +322,15 @@ std::vector<EscPiece> SplitCommands(const uint8_t *bytes, size_t count) {
   return pieces;
 }
 
+WideAnswer WideOf(const std::vector<uint8_t> &bytes) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
+  const bool terminated = !units.empty() && units.back() == 0;
+  return {Utf16ToUtf8(std::u16string_view(units).substr(0, units.find(u'\0'))), units.size(), terminated};
+}
+
 std::vector<ListItemView> ItemsOf(const std::vector<uint8_t> &bytes) {
   std::vector<ListItemView> items(bytes.size() / 20);
-  static_assert(sizeof(ListItemView) == 20);
   if (!items.empty()) std::memcpy(items.data(), bytes.data(), items.size() * 20);
   return items;
 }
@@ -354,6 +351,11 @@ bool PrintModeOf(const std::vector<uint8_t> &bytes, PrintModeView *v) {
 }
 
 void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int indent) {
+  auto writeLines = [&](const EscPiece &p) {
+    for (size_t l = 0; l < p.lines.size(); ++l)
+      out << pad(indent + 8) << QuoteBytes(p.lines[l])
+          << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
+  };
   for (const EscPiece &p : SplitCommands(bytes.data(), bytes.size())) {
     std::string at = "@" + std::to_string(p.offset);
     at.resize(std::max<size_t>(at.size() + 1, 6), ' ');
@@ -367,18 +369,14 @@ void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int
       break;
     case EscPiece::Type::ControlBlock:
       out << pad(indent) << at << name << "  params " << HexBytes(p.data) << '\n';
-      for (size_t l = 0; l < p.lines.size(); ++l)
-        out << pad(indent + 8) << QuoteBytes(p.lines[l])
-            << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
+      writeLines(p);
       break;
     case EscPiece::Type::Reset:
     case EscPiece::Type::Escape: out << pad(indent) << at << name << '\n'; break;
     case EscPiece::Type::Text:
       if (IsPlainText(p.bytes.data(), p.bytes.size())) {
         out << pad(indent) << at << "text, " << p.bytes.size() << " bytes:\n";
-        for (size_t l = 0; l < p.lines.size(); ++l)
-          out << pad(indent + 8) << QuoteBytes(p.lines[l])
-              << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
+        writeLines(p);
         if (p.lines.empty()) out << pad(indent + 8) << "(empty)\n";
       } else {
         out << pad(indent) << at << "bytes  " << HexBytes(p.bytes) << '\n';
@@ -406,14 +404,10 @@ void WriteAnswerText(std::ostream &out, const KindInfo &kind, const std::vector<
     return;
   }
   case AnswerKind::Wide: {
-    std::u16string units(bytes.size() / 2, u'\0');
-    if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
-    bool terminated = !units.empty() && units.back() == 0;
-    std::u16string_view text(units);
-    if (size_t nul = text.find(u'\0'); nul != std::u16string_view::npos) text = text.substr(0, nul);
-    out << pad(indent) << "name (" << kind.detail << "), " << units.size() << " UTF-16 units"
-        << (terminated ? " with the terminating zero" : ", not zero-terminated") << ":\n";
-    out << pad(indent + 2) << QuoteBytes(Utf16ToUtf8(text)) << '\n';
+    const WideAnswer w = WideOf(bytes);
+    out << pad(indent) << "name (" << kind.detail << "), " << w.units << " UTF-16 units"
+        << (w.terminated ? " with the terminating zero" : ", not zero-terminated") << ":\n";
+    out << pad(indent + 2) << QuoteBytes(w.text) << '\n';
     return;
   }
   case AnswerKind::PrintableArea: {
@@ -457,15 +451,11 @@ void AddAnswerJson(Json *o, const KindInfo &kind, const std::vector<uint8_t> &by
     return;
   }
   case AnswerKind::Wide: {
-    std::u16string units(bytes.size() / 2, u'\0');
-    if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
-    bool terminated = !units.empty() && units.back() == 0;
-    std::u16string_view text(units);
-    if (size_t nul = text.find(u'\0'); nul != std::u16string_view::npos) text = text.substr(0, nul);
+    const WideAnswer w = WideOf(bytes);
     o->set("kind", "wide");
-    o->set("text", Utf16ToUtf8(text));
-    o->set("units", units.size());
-    o->set("terminated", terminated);
+    o->set("text", w.text);
+    o->set("units", w.units);
+    o->set("terminated", w.terminated);
     return;
   }
   case AnswerKind::PrintableArea: {
@@ -499,23 +489,22 @@ void AddAnswerJson(Json *o, const KindInfo &kind, const std::vector<uint8_t> &by
     PrintModeView v;
     if (!PrintModeOf(bytes, &v)) break;
     o->set("kind", "printMode");
-    Json s1 = Json::object();
-    s1.set("fields", Json::arrayOf(std::vector<uint16_t>(v.section1, v.section1 + 14)));
+    auto section = [](const std::vector<uint8_t> &b) {
+      Json j = Json::object();
+      j.set("hex", HexBytes(b));
+      j.set("allZero", allZero(b));
+      return j;
+    };
+    Json s1 = Json::object(), s3 = Json::object();
+    s1.set("fields", Json::arrayOf(fields(v.section1)));
     s1.set("tableFile", v.tableFile);
-    o->set("section1", std::move(s1));
-    Json s2 = Json::object();
-    s2.set("hex", HexBytes(v.section2));
-    s2.set("allZero", allZero(v.section2));
-    o->set("section2", std::move(s2));
-    Json s3 = Json::object();
-    s3.set("fields16", Json::arrayOf(std::vector<uint16_t>(v.section3Short, v.section3Short + 4)));
-    s3.set("fields32", Json::arrayOf(std::vector<int32_t>(v.section3Long, v.section3Long + 3)));
+    s3.set("fields16", Json::arrayOf(fields(v.section3Short)));
+    s3.set("fields32", Json::arrayOf(fields(v.section3Long)));
     s3.set("rest", HexBytes(v.section3Rest));
+    o->set("section1", std::move(s1));
+    o->set("section2", section(v.section2));
     o->set("section3", std::move(s3));
-    Json s4 = Json::object();
-    s4.set("hex", HexBytes(v.section4));
-    s4.set("allZero", allZero(v.section4));
-    o->set("section4", std::move(s4));
+    o->set("section4", section(v.section4));
     o->set("tail", HexBytes(v.tail));
     return;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "drvlists/drvlists.h"
 #include "json.h"
 
 namespace m4k7cli {
@@ -58,10 +59,9 @@ struct EscPiece {
 };
 std::vector<EscPiece> SplitCommands(const uint8_t *bytes, size_t count);
 
-// The fixed records.
-struct ListItemView {
-  int32_t id, attr1, attr2, attr3, mark;
-};
+// The fixed records: an item of a list (the list services' own record) and
+// the print-mode record.
+using ListItemView = m4k7::ListItem;
 std::vector<ListItemView> ItemsOf(const std::vector<uint8_t> &bytes); // whole 20-byte records only
 
 struct PrintModeView {
@@ -74,6 +74,15 @@ struct PrintModeView {
   std::vector<uint8_t> tail;         // bytes 172-191
 };
 bool PrintModeOf(const std::vector<uint8_t> &bytes, PrintModeView *view); // false unless 192 bytes
+
+// A UTF-16 name: its text up to the first zero, its length in units, and
+// whether its last unit is the terminating zero.
+struct WideAnswer {
+  std::string text; // UTF-8
+  size_t units = 0;
+  bool terminated = false;
+};
+WideAnswer WideOf(const std::vector<uint8_t> &bytes);
 
 // The answer as text, every line prefixed by indent blanks.
 void WriteAnswerText(std::ostream &out, const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent);
