@@ -266,8 +266,10 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   if (answer.status == M4K7DB_OK) text << ", " << answer.size << " bytes";
   text << '\n';
   if (std::string hint = StatusHint(*db, key, answer.status); !hint.empty()) text << "  " << hint << '\n';
-  if (answer.status == M4K7DB_OK && !cl.brief && !json)
-    WriteAnswerText(out, KindOfKey(*db, key, request.engineView()), answer.bytes, 2);
+  if (answer.status == M4K7DB_OK && !cl.brief) {
+    Json decoded = Json::object(); // the JSON report leaves the answer to get
+    DecodeAnswer(KindOfKey(*db, key, request.engineView()), answer.bytes, 2, text, &decoded);
+  }
   return ExitCodeOf(answer.status);
 }
 

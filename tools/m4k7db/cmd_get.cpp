@@ -76,33 +76,31 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
     return ExitCodeOf(answer.status);
   }
 
-  if (cl.format == "json") {
-    Json o = Json::object();
-    o.set("database", db->name);
-    o.set("function", db->function);
-    o.set("key", key);
-    o.set("keyHex", HexKey(key));
-    if (info) o.set("name", info->name);
-    o.set("asked", uint16_t(key));
-    o.set("inRange", InRange(*db, key));
-    o.set("status", answer.status);
-    o.set("statusName", m4k7::StatusName(answer.status));
-    if (!hint.empty()) o.set("reason", hint);
-    o.set("size", answer.size);
-    if (answer.status == M4K7DB_OK) AddAnswerJson(&o, kind, answer.bytes);
-    out << o << '\n';
-    return ExitCodeOf(answer.status);
-  }
-
-  out << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")";
-  if (info) out << " \"" << info->name << "\"";
-  out << ", " << db->function << '\n';
-  if (key > 0xFFFF) out << "note: the module uses the low 16 bits of " << Hex32(key) << '\n';
-  out << "status: " << StatusText(answer.status);
-  if (answer.status == M4K7DB_OK) out << ", " << answer.size << " byte" << (answer.size == 1 ? "" : "s");
-  out << '\n';
-  if (!hint.empty()) out << "  " << hint << '\n';
-  if (answer.status == M4K7DB_OK) WriteAnswerText(out, kind, answer.bytes, 0);
+  const bool json = cl.format == "json";
+  std::ostream discard(nullptr);
+  std::ostream &text = json ? discard : out;
+  Json o = Json::object();
+  o.set("database", db->name);
+  o.set("function", db->function);
+  o.set("key", key);
+  o.set("keyHex", HexKey(key));
+  if (info) o.set("name", info->name);
+  o.set("asked", uint16_t(key));
+  o.set("inRange", InRange(*db, key));
+  o.set("status", answer.status);
+  o.set("statusName", m4k7::StatusName(answer.status));
+  if (!hint.empty()) o.set("reason", hint);
+  o.set("size", answer.size);
+  text << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")";
+  if (info) text << " \"" << info->name << "\"";
+  text << ", " << db->function << '\n';
+  if (key > 0xFFFF) text << "note: the module uses the low 16 bits of " << Hex32(key) << '\n';
+  text << "status: " << StatusText(answer.status);
+  if (answer.status == M4K7DB_OK) text << ", " << answer.size << " byte" << (answer.size == 1 ? "" : "s");
+  text << '\n';
+  if (!hint.empty()) text << "  " << hint << '\n';
+  if (answer.status == M4K7DB_OK) DecodeAnswer(kind, answer.bytes, 0, text, &o);
+  if (json) out << o << '\n';
   return ExitCodeOf(answer.status);
 }
 

@@ -284,8 +284,7 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
       if (a.status == M4K7DB_OK) {
         j.set("size", a.size);
         j.set("hex", HexBytes(a.bytes));
-        j.set("commands", CommandsJson(a.bytes));
-        WriteCommandsText(text, a.bytes, 4);
+        j.set("commands", DecodeCommands(a.bytes, 4, text));
       }
       stages.push(std::move(j));
     }
@@ -301,8 +300,7 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   text << "print-mode record, key 4126: " << StatusText(record.status) << '\n';
   if (record.status == M4K7DB_OK) {
     const KindInfo kind{AnswerKind::PrintMode, "print-mode record"};
-    AddAnswerJson(&pm, kind, record.bytes);
-    WriteAnswerText(text, kind, record.bytes, 2);
+    DecodeAnswer(kind, record.bytes, 2, text, &pm);
   } else {
     text << "  refused: "
          << (record.status == M4K7DB_NOT_FOUND

@@ -152,7 +152,15 @@ void writeZeroOrHex(std::ostream &out, const char *title, const std::vector<uint
   }
 }
 
-void writePrintMode(std::ostream &out, const PrintModeView &v, int indent) {
+// "type" in the JSON form, by EscPiece::Type.
+const char *const kPieceTypes[] = {"command", "controlBlock", "reset", "escape", "text", "truncated"};
+
+// Unsigned fields of a record, by the record's own layout.
+template <class T, size_t N> std::vector<T> fields(const T (&values)[N]) {
+  return std::vector<T>(values, values + N);
+}
+
+void printMode(const PrintModeView &v, int indent, std::ostream &out, Json *o) {
   out << pad(indent) << "print-mode record, 192 bytes\n";
   out << pad(indent) << "section 1 (bytes 0-47):\n";
   std::vector<std::vector<std::string>> rows = {{"byte", "value", ""}};
@@ -171,48 +179,47 @@ void writePrintMode(std::ostream &out, const PrintModeView &v, int indent) {
   writeZeroOrHex(out, "  bytes 20-35", v.section3Rest, indent);
   writeZeroOrHex(out, "section 4 (bytes 124-171)", v.section4, indent);
   writeZeroOrHex(out, "bytes 172-191", v.tail, indent);
+
+  auto section = [](const std::vector<uint8_t> &b) {
+    Json j = Json::object();
+    j.set("hex", HexBytes(b));
+    j.set("allZero", allZero(b));
+    return j;
+  };
+  Json s1 = Json::object(), s3 = Json::object();
+  s1.set("fields", Json::arrayOf(fields(v.section1)));
+  s1.set("tableFile", v.tableFile);
+  s3.set("fields16", Json::arrayOf(fields(v.section3Short)));
+  s3.set("fields32", Json::arrayOf(fields(v.section3Long)));
+  s3.set("rest", HexBytes(v.section3Rest));
+  o->set("kind", "printMode");
+  o->set("section1", std::move(s1));
+  o->set("section2", section(v.section2));
+  o->set("section3", std::move(s3));
+  o->set("section4", section(v.section4));
+  o->set("tail", HexBytes(v.tail));
 }
 
-void writeItems(std::ostream &out, const std::vector<ListItemView> &items, size_t size, int indent) {
+void itemList(const std::vector<uint8_t> &bytes, int indent, std::ostream &out, Json *o) {
+  const std::vector<ListItemView> items = ItemsOf(bytes);
   out << pad(indent) << "item list, " << items.size() << " item" << (items.size() == 1 ? "" : "s") << ":\n";
   std::vector<std::vector<std::string>> rows = {{"id", "attr1", "attr2", "attr3", "mark"}};
-  for (const ListItemView &i : items)
-    rows.push_back({std::to_string(i.id), std::to_string(i.attr1), std::to_string(i.attr2),
-                    std::to_string(i.attr3), std::to_string(i.mark)});
-  writeTable(out, rows, indent + 2);
-  if (size % 20) out << pad(indent) << "(" << size % 20 << " bytes after the last whole item)\n";
-}
-
-// "type" in the JSON form, by EscPiece::Type.
-const char *const kPieceTypes[] = {"command", "controlBlock", "reset", "escape", "text", "truncated"};
-
-Json piecesJson(const std::vector<EscPiece> &pieces) {
   Json list = Json::array();
-  for (const EscPiece &p : pieces) {
-    Json j = Json::object();
-    j.set("offset", p.offset);
-    j.set("type", kPieceTypes[int(p.type)]);
-    if (p.type == EscPiece::Type::Text || p.type == EscPiece::Type::Truncated) {
-      j.set("hex", HexBytes(p.bytes));
-    } else {
-      j.set("name", commandName(p));
+  for (const ListItemView &i : items) {
+    const int32_t values[] = {i.id, i.attr1, i.attr2, i.attr3, i.mark};
+    Json item = Json::object();
+    rows.emplace_back();
+    for (size_t f = 0; f < 5; ++f) {
+      rows.back().push_back(std::to_string(values[f]));
+      item.set(rows[0][f], values[f]);
     }
-    if (p.type == EscPiece::Type::Command) {
-      j.set("length", p.data.size());
-      j.set("data", HexBytes(p.data));
-    }
-    if (p.type == EscPiece::Type::ControlBlock) j.set("params", HexBytes(p.data));
-    if (p.type == EscPiece::Type::ControlBlock ||
-        (p.type == EscPiece::Type::Text && IsPlainText(p.bytes.data(), p.bytes.size())))
-      j.set("lines", Json::arrayOf(p.lines));
-    list.push(std::move(j));
+    list.push(std::move(item));
   }
-  return list;
-}
-
-// Unsigned fields of a record, by the record's own layout.
-template <class T, size_t N> std::vector<T> fields(const T (&values)[N]) {
-  return std::vector<T>(values, values + N);
+  writeTable(out, rows, indent + 2);
+  if (bytes.size() % 20)
+    out << pad(indent) << "(" << bytes.size() % 20 << " bytes after the last whole item)\n";
+  o->set("kind", "itemList");
+  o->set("items", std::move(list));
 }
 
 } // namespace
@@ -350,31 +357,45 @@ bool PrintModeOf(const std::vector<uint8_t> &bytes, PrintModeView *v) {
   return true;
 }
 
-void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int indent) {
+Json DecodeCommands(const std::vector<uint8_t> &bytes, int indent, std::ostream &out) {
   auto writeLines = [&](const EscPiece &p) {
     for (size_t l = 0; l < p.lines.size(); ++l)
       out << pad(indent + 8) << QuoteBytes(p.lines[l])
           << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
   };
+  Json list = Json::array();
   for (const EscPiece &p : SplitCommands(bytes.data(), bytes.size())) {
     std::string at = "@" + std::to_string(p.offset);
     at.resize(std::max<size_t>(at.size() + 1, 6), ' ');
-    std::string name = commandName(p);
+    const std::string name = commandName(p);
+    const bool plain = IsPlainText(p.bytes.data(), p.bytes.size());
+    Json j = Json::object();
+    j.set("offset", p.offset);
+    j.set("type", kPieceTypes[int(p.type)]);
+    if (p.type == EscPiece::Type::Text || p.type == EscPiece::Type::Truncated)
+      j.set("hex", HexBytes(p.bytes));
+    else
+      j.set("name", name);
     switch (p.type) {
     case EscPiece::Type::Command:
+      j.set("length", p.data.size());
+      j.set("data", HexBytes(p.data));
       out << pad(indent) << at << name << "  length " << p.data.size() << ":  " << HexBytes(p.data);
       if (IsPlainText(p.data.data(), p.data.size()) && !p.data.empty())
         out << "  " << QuoteBytes(std::string(p.data.begin(), p.data.end()));
       out << '\n';
       break;
     case EscPiece::Type::ControlBlock:
+      j.set("params", HexBytes(p.data));
+      j.set("lines", Json::arrayOf(p.lines));
       out << pad(indent) << at << name << "  params " << HexBytes(p.data) << '\n';
       writeLines(p);
       break;
     case EscPiece::Type::Reset:
     case EscPiece::Type::Escape: out << pad(indent) << at << name << '\n'; break;
     case EscPiece::Type::Text:
-      if (IsPlainText(p.bytes.data(), p.bytes.size())) {
+      if (plain) {
+        j.set("lines", Json::arrayOf(p.lines));
         out << pad(indent) << at << "text, " << p.bytes.size() << " bytes:\n";
         writeLines(p);
         if (p.lines.empty()) out << pad(indent + 8) << "(empty)\n";
@@ -386,133 +407,62 @@ void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int
       out << pad(indent) << at << name << "  " << HexBytes(p.bytes) << '\n';
       break;
     }
+    list.push(std::move(j));
   }
+  return list;
 }
 
-Json CommandsJson(const std::vector<uint8_t> &bytes) {
-  return piecesJson(SplitCommands(bytes.data(), bytes.size()));
-}
-
-void WriteAnswerText(std::ostream &out, const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent) {
+void DecodeAnswer(const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent, std::ostream &out,
+                  Json *o) {
+  o->set("detail", kind.detail);
+  const std::vector<int32_t> ints = IntsOf(bytes);
+  PrintModeView record;
   switch (kind.kind) {
-  case AnswerKind::Integers: {
-    std::vector<int32_t> values = IntsOf(bytes);
-    out << pad(indent) << values.size() << " integer" << (values.size() == 1 ? "" : "s") << " ("
-        << kind.detail << ")\n";
-    writeValues(out, values, indent + 2);
+  case AnswerKind::Integers:
+    o->set("kind", "integers");
+    o->set("values", Json::arrayOf(ints));
+    out << pad(indent) << ints.size() << " integer" << (ints.size() == 1 ? "" : "s") << " (" << kind.detail
+        << ")\n";
+    writeValues(out, ints, indent + 2);
     if (bytes.size() % 4) out << pad(indent) << "(" << bytes.size() % 4 << " bytes after the last integer)\n";
     return;
-  }
-  case AnswerKind::Wide: {
-    const WideAnswer w = WideOf(bytes);
-    out << pad(indent) << "name (" << kind.detail << "), " << w.units << " UTF-16 units"
-        << (w.terminated ? " with the terminating zero" : ", not zero-terminated") << ":\n";
-    out << pad(indent + 2) << QuoteBytes(w.text) << '\n';
-    return;
-  }
-  case AnswerKind::PrintableArea: {
-    std::vector<int32_t> v = IntsOf(bytes);
-    if (v.size() == 4 && bytes.size() == 16) {
-      out << pad(indent) << "printable area (" << kind.detail << "), 0.01 mm:\n";
-      out << pad(indent + 2) << "left " << v[0] << "  width " << v[1] << "  top " << v[2] << "  length "
-          << v[3] << '\n';
-      return;
-    }
-    break;
-  }
-  case AnswerKind::ItemList: writeItems(out, ItemsOf(bytes), bytes.size(), indent); return;
-  case AnswerKind::PrintMode: {
-    PrintModeView v;
-    if (PrintModeOf(bytes, &v)) {
-      writePrintMode(out, v, indent);
-      return;
-    }
-    out << pad(indent) << "(not the 192 bytes of a print-mode record)\n";
-    break;
-  }
-  default: break;
-  }
-  // Bytes, commands and anything that did not decode.
-  out << pad(indent) << bytes.size() << " byte" << (bytes.size() == 1 ? "" : "s") << " (" << kind.detail
-      << "):\n";
-  hexDump(out, bytes, indent + 2);
-  if (!bytes.empty()) {
-    out << pad(indent) << "as commands:\n";
-    WriteCommandsText(out, bytes, indent + 2);
-  }
-}
-
-void AddAnswerJson(Json *o, const KindInfo &kind, const std::vector<uint8_t> &bytes) {
-  o->set("detail", kind.detail);
-  switch (kind.kind) {
-  case AnswerKind::Integers: {
-    o->set("kind", "integers");
-    o->set("values", Json::arrayOf(IntsOf(bytes)));
-    return;
-  }
   case AnswerKind::Wide: {
     const WideAnswer w = WideOf(bytes);
     o->set("kind", "wide");
     o->set("text", w.text);
     o->set("units", w.units);
     o->set("terminated", w.terminated);
+    out << pad(indent) << "name (" << kind.detail << "), " << w.units << " UTF-16 units"
+        << (w.terminated ? " with the terminating zero" : ", not zero-terminated") << ":\n";
+    out << pad(indent + 2) << QuoteBytes(w.text) << '\n';
     return;
   }
-  case AnswerKind::PrintableArea: {
-    std::vector<int32_t> v = IntsOf(bytes);
-    if (v.size() == 4 && bytes.size() == 16) {
-      o->set("kind", "printableArea");
-      o->set("left", v[0]);
-      o->set("width", v[1]);
-      o->set("top", v[2]);
-      o->set("length", v[3]);
-      return;
-    }
+  case AnswerKind::PrintableArea:
+    if (ints.size() != 4 || bytes.size() != 16) break;
+    o->set("kind", "printableArea");
+    o->set("left", ints[0]);
+    o->set("width", ints[1]);
+    o->set("top", ints[2]);
+    o->set("length", ints[3]);
+    out << pad(indent) << "printable area (" << kind.detail << "), 0.01 mm:\n";
+    out << pad(indent + 2) << "left " << ints[0] << "  width " << ints[1] << "  top " << ints[2]
+        << "  length " << ints[3] << '\n';
+    return;
+  case AnswerKind::ItemList: itemList(bytes, indent, out, o); return;
+  case AnswerKind::PrintMode:
+    if (PrintModeOf(bytes, &record)) return printMode(record, indent, out, o);
+    out << pad(indent) << "(not the 192 bytes of a print-mode record)\n";
     break;
-  }
-  case AnswerKind::ItemList: {
-    o->set("kind", "itemList");
-    Json items = Json::array();
-    for (const ListItemView &i : ItemsOf(bytes)) {
-      Json item = Json::object();
-      item.set("id", i.id);
-      item.set("attr1", i.attr1);
-      item.set("attr2", i.attr2);
-      item.set("attr3", i.attr3);
-      item.set("mark", i.mark);
-      items.push(std::move(item));
-    }
-    o->set("items", std::move(items));
-    return;
-  }
-  case AnswerKind::PrintMode: {
-    PrintModeView v;
-    if (!PrintModeOf(bytes, &v)) break;
-    o->set("kind", "printMode");
-    auto section = [](const std::vector<uint8_t> &b) {
-      Json j = Json::object();
-      j.set("hex", HexBytes(b));
-      j.set("allZero", allZero(b));
-      return j;
-    };
-    Json s1 = Json::object(), s3 = Json::object();
-    s1.set("fields", Json::arrayOf(fields(v.section1)));
-    s1.set("tableFile", v.tableFile);
-    s3.set("fields16", Json::arrayOf(fields(v.section3Short)));
-    s3.set("fields32", Json::arrayOf(fields(v.section3Long)));
-    s3.set("rest", HexBytes(v.section3Rest));
-    o->set("section1", std::move(s1));
-    o->set("section2", section(v.section2));
-    o->set("section3", std::move(s3));
-    o->set("section4", section(v.section4));
-    o->set("tail", HexBytes(v.tail));
-    return;
-  }
   default: break;
   }
+  // Bytes, commands and anything that did not decode.
   o->set("kind", kind.kind == AnswerKind::Commands ? "commands" : "bytes");
   o->set("hex", HexBytes(bytes));
-  o->set("commands", CommandsJson(bytes));
+  out << pad(indent) << bytes.size() << " byte" << (bytes.size() == 1 ? "" : "s") << " (" << kind.detail
+      << "):\n";
+  hexDump(out, bytes, indent + 2);
+  if (!bytes.empty()) out << pad(indent) << "as commands:\n";
+  o->set("commands", DecodeCommands(bytes, indent + 2, out));
 }
 
 } // namespace m4k7cli

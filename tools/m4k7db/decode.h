@@ -84,13 +84,13 @@ struct WideAnswer {
 };
 WideAnswer WideOf(const std::vector<uint8_t> &bytes);
 
-// The answer as text, every line prefixed by indent blanks.
-void WriteAnswerText(std::ostream &out, const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent);
-// The answer as members of a JSON object: "kind", and the decoded fields.
-void AddAnswerJson(Json *object, const KindInfo &kind, const std::vector<uint8_t> &bytes);
-
-// Decoded command pieces alone, for the job listing.
-void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int indent);
-Json CommandsJson(const std::vector<uint8_t> &bytes);
+// The answer decoded by its kind, as text on out (every line prefixed by
+// indent blanks) and as members of the JSON object *o: "detail", "kind"
+// and the decoded fields.
+void DecodeAnswer(const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent, std::ostream &out,
+                  Json *o);
+// Command bytes split into their pieces, as text on out and as the JSON list
+// returned.
+Json DecodeCommands(const std::vector<uint8_t> &bytes, int indent, std::ostream &out);
 
 } // namespace m4k7cli
