@@ -226,9 +226,8 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   const CommandSpec spec{"explain", kHelp, kAcceptSettings | kAcceptFormat | kAcceptBrief, 2};
   if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
   if (int code = ParseDatabaseKey(cl, "explain", &db, &key, err); code != kGoOn) return code;
-  std::string error;
   OwnedRequest request;
-  if (!BuildRequest(*db, cl.settings, &request, &error, err)) return Usage(err, "explain", error);
+  if (int code = BuildCommandRequest(*db, cl, "explain", &request, err); code != kGoOn) return code;
 
   const bool json = cl.format == "json";
   std::ostream discard(nullptr);

@@ -57,9 +57,8 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
   if (int code = ParseDatabaseKey(cl, "get", &db, &key, err); code != kGoOn) return code;
   if (cl.raw && cl.format == "json") return Usage(err, "get", "--raw and --format json exclude each other");
 
-  std::string error;
   OwnedRequest request;
-  if (!BuildRequest(*db, cl.settings, &request, &error, err)) return Usage(err, "get", error);
+  if (int code = BuildCommandRequest(*db, cl, "get", &request, err); code != kGoOn) return code;
 
   Answer answer = Ask(*db, key, request.view());
   const m4k7::imageview::KeyInfo *info = m4k7::imageview::FindKeyInfo(uint16_t(key));

@@ -165,11 +165,10 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
   const CommandSpec spec{"job", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults | kAcceptStrict};
   if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
-  std::string error;
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
-  if (!BuildRequest(db, cl.settings, &request, &error, err)) return Usage(err, "job", error);
+  if (int code = BuildCommandRequest(db, cl, "job", &request, err); code != kGoOn) return code;
   const bool json = cl.format == "json";
   std::ostream discard(nullptr);
   std::ostream &text = json ? discard : out;

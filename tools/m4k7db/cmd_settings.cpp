@@ -84,11 +84,10 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
   const CommandSpec spec{"settings", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults};
   if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
-  std::string error;
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
-  if (!BuildRequest(db, cl.settings, &request, &error, err)) return Usage(err, "settings", error);
+  if (int code = BuildCommandRequest(db, cl, "settings", &request, err); code != kGoOn) return code;
   if (request.ints.size() < 82)
     return Usage(err, "settings", "the driver's lists read slots up to I[81]: give --ints 82 or more");
   const bool json = cl.format == "json";

@@ -74,6 +74,12 @@ bool InRange(const DatabaseInfo &db, uint32_t key) {
   return k >= range.first && k <= range.last;
 }
 
+const char *DatabaseNameOf(uint16_t key) {
+  for (const DatabaseInfo &db : Databases())
+    if (InRange(db, key)) return db.name;
+  return "internal";
+}
+
 OwnedRequest::~OwnedRequest() {
   if (toolHandle) m4k7db_close_printer(toolHandle);
 }
@@ -209,6 +215,12 @@ bool BuildRequest(const DatabaseInfo &db, const Settings &settings, OwnedRequest
     if (settings.useHandle) request->handle = probe;
   }
   return true;
+}
+
+int BuildCommandRequest(const DatabaseInfo &db, const CommandLine &cl, std::string_view command,
+                        OwnedRequest *request, std::ostream &err) {
+  std::string error;
+  return BuildRequest(db, cl.settings, request, &error, err) ? kGoOn : Usage(err, command, error);
 }
 
 Answer Ask(const DatabaseInfo &db, uint32_t key, const AccessRequest &request) {
