@@ -44,20 +44,11 @@ std::string commandName(const EscPiece &p) {
 
 std::vector<std::string> splitLines(const uint8_t *bytes, size_t count, bool *openLine) {
   std::vector<std::string> lines;
-  std::string current;
-  *openLine = false;
-  for (size_t i = 0; i < count; ++i) {
-    if (bytes[i] == '\n') {
-      lines.push_back(current);
-      current.clear();
-    } else {
-      current += char(bytes[i]);
-    }
-  }
-  if (!current.empty()) {
-    lines.push_back(current);
-    *openLine = true;
-  }
+  std::string_view rest(reinterpret_cast<const char *>(bytes), count);
+  for (size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1))
+    lines.emplace_back(rest.substr(0, end));
+  *openLine = !rest.empty();
+  if (*openLine) lines.emplace_back(rest);
   return lines;
 }
 
