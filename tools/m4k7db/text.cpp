@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace m4k7cli {
@@ -82,32 +83,25 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
 std::string QuoteBytes(std::string_view bytes) {
   std::string out = "\"";
   for (char c : bytes) {
-    uint8_t b = uint8_t(c);
-    switch (c) {
-    case '\n': out += "\\n"; continue;
-    case '\t': out += "\\t"; continue;
-    case '\\': out += "\\\\"; continue;
-    case '"': out += "\\\""; continue;
-    default: break;
-    }
-    if (b < 0x20 || b >= 0x7F) {
-      out += "\\x";
-      out += kHexDigits[b >> 4];
-      out += kHexDigits[b & 0xF];
-    } else {
+    const uint8_t b = uint8_t(c);
+    if (const char *e = c == '\n'   ? "\\n"
+                        : c == '\t' ? "\\t"
+                        : c == '\\' ? "\\\\"
+                        : c == '"'  ? "\\\""
+                                    : nullptr)
+      out += e;
+    else if (b < 0x20 || b >= 0x7F)
+      out += "\\x" + HexBytes(&b, 1);
+    else
       out += c;
-    }
   }
   out += '"';
   return out;
 }
 
 bool IsPlainText(const uint8_t *bytes, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    uint8_t b = bytes[i];
-    if (!(b == '\n' || b == '\t' || (b >= 0x20 && b < 0x7F))) return false;
-  }
-  return true;
+  return std::all_of(bytes, bytes + count,
+                     [](uint8_t b) { return b == '\n' || b == '\t' || (b >= 0x20 && b < 0x7F); });
 }
 
 } // namespace m4k7cli
