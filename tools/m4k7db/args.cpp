@@ -223,6 +223,7 @@ struct Parser {
   // --int N=V, --iN V and a named setting (given) set integer slots; --str
   // N=TEXT and --sN TEXT a string slot.
   bool slotSetting(std::string_view name, const NamedSetting *named, uint32_t slot) {
+    // --str and --sN; every named setting is an integer one.
     const bool isString = !named && name[2] == 's';
     std::string v;
     if (!value(name, &v)) return false;
