@@ -1,7 +1,7 @@
 #include "args.h"
 
 #include <algorithm>
-#include <cstring>
+#include <charconv>
 #include <ostream>
 
 #include "engine/driver_slots.h"
@@ -17,26 +17,27 @@ bool parseUnsigned(std::string_view text, uint64_t max, uint64_t *value) {
     base = 16;
     text.remove_prefix(2);
   }
-  if (text.empty()) return false;
   uint64_t v = 0;
-  for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return false;
-    v = v * uint64_t(base) + uint64_t(digit);
-    if (v > max) return false;
-  }
+  const char *end = text.data() + text.size();
+  const auto [stop, problem] = std::from_chars(text.data(), end, v, base);
+  if (problem != std::errc() || stop != end || v > max) return false;
   *value = v;
   return true;
 }
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// A number from 0 to max, or `what` and the bound as the message.
+bool parseBounded(std::string_view text, uint32_t max, const std::string &what, uint32_t *out,
+                  std::string *error) {
+  uint64_t v = 0;
+  if (!parseUnsigned(text, max, &v)) {
+    *error = what + std::to_string(max);
+    return false;
+  }
+  *out = uint32_t(v);
+  return true;
+}
 
 } // namespace
 
@@ -76,23 +77,12 @@ bool ParseKey(std::string_view text, uint32_t *key, std::string *error) {
 }
 
 bool ParseSlot(std::string_view text, uint32_t *slot, std::string *error) {
-  uint64_t v = 0;
-  if (!parseUnsigned(text, kMaxSlots - 1, &v)) {
-    *error = "slot " + quoted(text) + " is not a slot index from 0 to " + std::to_string(kMaxSlots - 1);
-    return false;
-  }
-  *slot = uint32_t(v);
-  return true;
+  return parseBounded(text, kMaxSlots - 1, "slot " + quoted(text) + " is not a slot index from 0 to ", slot,
+                      error);
 }
 
 bool ParseSlotCount(std::string_view text, uint32_t *count, std::string *error) {
-  uint64_t v = 0;
-  if (!parseUnsigned(text, kMaxSlots, &v)) {
-    *error = quoted(text) + " is not a slot count from 0 to " + std::to_string(kMaxSlots);
-    return false;
-  }
-  *count = uint32_t(v);
-  return true;
+  return parseBounded(text, kMaxSlots, quoted(text) + " is not a slot count from 0 to ", count, error);
 }
 
 const std::vector<NamedSetting> &NamedSettings() {
@@ -143,17 +133,66 @@ std::string SettingsHelp() {
   return text;
 }
 
-std::string PositionalError(const CommandLine &cl, size_t min, size_t max, const char *missing) {
-  if (cl.positional.size() > max) return "unexpected argument " + quoted(cl.positional[max]);
-  return cl.positional.size() < min ? missing : "";
-}
-
 int Usage(std::ostream &err, std::string_view command, const std::string &message) {
   err << "m4k7db " << command << ": " << message << "\nTry 'm4k7db " << command << " --help'.\n";
   return kExitUsage;
 }
 
+int StartCommand(const Args &args, const CommandSpec &spec, CommandLine *cl, std::ostream &out,
+                 std::ostream &err) {
+  std::string error;
+  if (!ParseCommandLine(args, spec.accept, spec.formats, cl, &error)) return Usage(err, spec.name, error);
+  if (cl->help) {
+    std::string help = spec.help;
+    if (size_t at = help.find("%SETTINGS%"); at != std::string::npos) help.replace(at, 10, SettingsHelp());
+    out << help;
+    return kExitOk;
+  }
+  if (cl->positional.size() > spec.maxPositional)
+    return Usage(err, spec.name, "unexpected argument " + quoted(cl->positional[spec.maxPositional]));
+  return kGoOn;
+}
+
+int ParseDatabaseKey(const CommandLine &cl, std::string_view command, const DatabaseInfo **db, uint32_t *key,
+                     std::ostream &err) {
+  if (cl.positional.size() < 2)
+    return Usage(err, command,
+                 cl.positional.empty() ? "expected DB and KEY" : "expected a KEY after the database");
+  *db = FindDatabase(cl.positional[0]);
+  if (!*db)
+    return Usage(err, command,
+                 "unknown database " + quoted(cl.positional[0]) + ": choose root, drv, lm, mnt, pa or sm");
+  std::string error;
+  return ParseKey(cl.positional[1], key, &error) ? kGoOn : Usage(err, command, error);
+}
+
 namespace {
+
+// The options that take no value, where each is kept, and what a command
+// must accept to take it (--help every command takes).
+struct Flag {
+  const char *name;
+  uint32_t accept;
+  bool &(*field)(CommandLine &);
+};
+const Flag kFlags[] = {
+    {"--help", ~0u, [](CommandLine &c) -> bool & { return c.help; }},
+    {"--raw", kAcceptRaw, [](CommandLine &c) -> bool & { return c.raw; }},
+    {"--brief", kAcceptBrief, [](CommandLine &c) -> bool & { return c.brief; }},
+    {"--no-defaults", kAcceptNoDefaults, [](CommandLine &c) -> bool & { return c.noDefaults; }},
+    {"--strict", kAcceptStrict, [](CommandLine &c) -> bool & { return c.strict; }},
+    {"--handle", kAcceptSettings, [](CommandLine &c) -> bool & { return c.settings.useHandle; }},
+    {"--defaults", kAcceptSettings, [](CommandLine &c) -> bool & { return c.settings.defaults; }},
+};
+
+// --iN / --sN: the slot in the digits after the letter.
+bool slotSuffix(std::string_view name, char letter, uint32_t *slot) {
+  if (name.size() < 4 || name[2] != letter) return false;
+  std::string_view digits = name.substr(3);
+  std::string ignored;
+  return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+         ParseSlot(digits, slot, &ignored);
+}
 
 struct Parser {
   const Args &args;
@@ -162,126 +201,92 @@ struct Parser {
   CommandLine *out;
   std::string *error;
   size_t i = 0;
+  std::string_view inlineValue; // after '=' in "--opt=VALUE"
+  bool hasInline = false;
 
-  // The value of an option: after '=' or the next argument.
-  bool value(std::string_view name, bool hasInline, std::string_view inlineValue, std::string *v) {
-    if (hasInline) {
-      *v = std::string(inlineValue);
-      return true;
-    }
-    if (i + 1 >= args.size()) {
-      *error = std::string(name) + " needs a value";
-      return false;
-    }
-    *v = args[++i];
-    return true;
-  }
-
-  bool noValue(std::string_view name, bool hasInline) {
-    if (hasInline) *error = std::string(name) + " takes no value";
-    return !hasInline;
-  }
-
-  bool refuse(std::string_view name) {
-    *error = "unknown option " + std::string(name);
+  bool fail(std::string message) {
+    *error = std::move(message);
     return false;
   }
 
-  // "N=V" of --int and --str.
-  bool slotAssignment(std::string_view name, const std::string &v, uint32_t *slot, std::string *rest) {
-    size_t eq = v.find('=');
-    if (eq == std::string::npos) {
-      *error = std::string(name) + " " + quoted(v) + ": expected N=VALUE";
-      return false;
-    }
-    std::string slotError;
-    if (!ParseSlot(std::string_view(v).substr(0, eq), slot, &slotError)) {
-      *error = std::string(name) + ": " + slotError;
-      return false;
-    }
-    *rest = v.substr(eq + 1);
+  // The value of an option: after '=' or the next argument.
+  bool value(std::string_view name, std::string *v) {
+    if (hasInline)
+      *v = std::string(inlineValue);
+    else if (i + 1 < args.size())
+      *v = args[++i];
+    else
+      return fail(std::string(name) + " needs a value");
     return true;
   }
 
-  bool addInt(std::vector<uint32_t> slots, std::string_view name, const std::string &v, std::string option) {
-    IntSetting s;
-    std::string valueError;
-    if (!ParseValue(v, &s.value, &valueError)) {
-      *error = std::string(name) + ": " + valueError;
-      return false;
+  // --int N=V, --iN V and a named setting (given) set integer slots; --str
+  // N=TEXT and --sN TEXT a string slot.
+  bool slotSetting(std::string_view name, const NamedSetting *named, uint32_t slot) {
+    // --str and --sN; every named setting is an integer one.
+    const bool isString = !named && name[2] == 's';
+    std::string v;
+    if (!value(name, &v)) return false;
+    std::string text = v;
+    if (name == "--int" || name == "--str") {
+      const size_t eq = v.find('=');
+      std::string slotError;
+      if (eq == std::string::npos) return fail(std::string(name) + " " + quoted(v) + ": expected N=VALUE");
+      if (!ParseSlot(std::string_view(v).substr(0, eq), &slot, &slotError))
+        return fail(std::string(name) + ": " + slotError);
+      text = v.substr(eq + 1);
     }
-    s.slots = std::move(slots);
-    s.option = std::move(option);
+    const std::string option = std::string(name) + " " + v;
+    if (isString) {
+      out->settings.strings.push_back({slot, text, option});
+      return true;
+    }
+    IntSetting s{named ? named->slots : std::vector<uint32_t>{slot}, 0, option};
+    std::string valueError;
+    if (!ParseValue(text, &s.value, &valueError)) return fail(std::string(name) + ": " + valueError);
     out->settings.ints.push_back(std::move(s));
     return true;
   }
 
-  // --iN / --sN: the digits after the letter.
-  static bool slotSuffix(std::string_view name, char letter, uint32_t *slot) {
-    if (name.size() < 4 || name[2] != letter) return false;
-    std::string_view digits = name.substr(3);
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
-    std::string ignored;
-    return ParseSlot(digits, slot, &ignored);
-  }
-
-  bool setting(std::string_view name, bool hasInline, std::string_view inlineValue, bool *handled) {
-    *handled = true;
+  bool option(std::string_view name) {
+    for (const Flag &f : kFlags)
+      if (name == f.name && (accept & f.accept)) {
+        f.field(*out) = true;
+        return !hasInline || fail(std::string(name) + " takes no value");
+      }
     std::string v;
-    if (name == "--int" || name == "--str") {
-      if (!value(name, hasInline, inlineValue, &v)) return false;
+    if ((accept & kAcceptFormat) && name == "--format") {
+      if (!value(name, &v)) return false;
+      if (std::find(formats.begin(), formats.end(), v) == formats.end()) {
+        std::string message = "--format " + quoted(v) + ": choose one of";
+        for (const std::string &f : formats) message += " " + f;
+        return fail(message);
+      }
+      out->format = v;
+      return true;
+    }
+    if ((accept & kAcceptFile) && name == "--file") return out->hasFile = value(name, &out->file);
+    if (accept & kAcceptSettings) {
+      Settings &s = out->settings;
+      if (name == "--printer") return s.hasPrinter = value(name, &s.printer);
+      if (name == "--ints" || name == "--strs") {
+        uint32_t count = 0;
+        std::string countError;
+        if (!value(name, &v)) return false;
+        if (!ParseSlotCount(v, &count, &countError)) return fail(std::string(name) + ": " + countError);
+        (name == "--ints" ? s.hasIntCount : s.hasStringCount) = true;
+        (name == "--ints" ? s.intCount : s.stringCount) = count;
+        return true;
+      }
+      const NamedSetting *named = nullptr;
+      for (const NamedSetting &n : NamedSettings())
+        if (name == n.option) named = &n;
       uint32_t slot = 0;
-      std::string rest;
-      if (!slotAssignment(name, v, &slot, &rest)) return false;
-      if (name == "--int") return addInt({slot}, name, rest, "--int " + v);
-      out->settings.strings.push_back({slot, rest, "--str " + v});
-      return true;
+      if (named || name == "--int" || name == "--str" || slotSuffix(name, 'i', &slot) ||
+          slotSuffix(name, 's', &slot))
+        return slotSetting(name, named, slot);
     }
-    if (name == "--ints" || name == "--strs") {
-      if (!value(name, hasInline, inlineValue, &v)) return false;
-      std::string countError;
-      uint32_t count = 0;
-      if (!ParseSlotCount(v, &count, &countError)) {
-        *error = std::string(name) + ": " + countError;
-        return false;
-      }
-      if (name == "--ints") {
-        out->settings.hasIntCount = true;
-        out->settings.intCount = count;
-      } else {
-        out->settings.hasStringCount = true;
-        out->settings.stringCount = count;
-      }
-      return true;
-    }
-    if (name == "--printer") {
-      if (!value(name, hasInline, inlineValue, &v)) return false;
-      out->settings.hasPrinter = true;
-      out->settings.printer = v;
-      return true;
-    }
-    if (name == "--handle") {
-      out->settings.useHandle = true;
-      return noValue(name, hasInline);
-    }
-    if (name == "--defaults") {
-      out->settings.defaults = true;
-      return noValue(name, hasInline);
-    }
-    uint32_t slot = 0;
-    if (slotSuffix(name, 'i', &slot))
-      return value(name, hasInline, inlineValue, &v) && addInt({slot}, name, v, std::string(name) + " " + v);
-    if (slotSuffix(name, 's', &slot)) {
-      if (!value(name, hasInline, inlineValue, &v)) return false;
-      out->settings.strings.push_back({slot, v, std::string(name) + " " + v});
-      return true;
-    }
-    for (const NamedSetting &s : NamedSettings())
-      if (name == s.option)
-        return value(name, hasInline, inlineValue, &v) &&
-               addInt(s.slots, name, v, std::string(name) + " " + v);
-    *handled = false;
-    return true;
+    return fail("unknown option " + std::string(name));
   }
 
   bool run() {
@@ -293,66 +298,16 @@ struct Parser {
         out->positional.push_back(arg);
         continue;
       }
-      if (arg[1] != '-' && arg != "-h") return refuse(arg);
+      if (arg[1] != '-' && arg != "-h") return fail("unknown option " + arg);
       if (arg == "--") {
         optionsEnded = true;
         continue;
       }
       std::string_view name = arg;
-      std::string_view inlineValue;
-      bool hasInline = false;
-      if (size_t eq = name.find('='); eq != std::string_view::npos) {
-        inlineValue = name.substr(eq + 1);
-        name = name.substr(0, eq);
-        hasInline = true;
-      }
-      if (name == "--help" || name == "-h") {
-        out->help = true;
-        if (!noValue(name, hasInline)) return false;
-        continue;
-      }
-      if (accept & kAcceptSettings) {
-        bool handled = false;
-        if (!setting(name, hasInline, inlineValue, &handled)) return false;
-        if (handled) continue;
-      }
-      if ((accept & kAcceptFormat) && name == "--format") {
-        std::string v;
-        if (!value(name, hasInline, inlineValue, &v)) return false;
-        if (std::find(formats.begin(), formats.end(), v) == formats.end()) {
-          *error = "--format " + quoted(v) + ": choose one of";
-          for (const std::string &f : formats) *error += " " + f;
-          return false;
-        }
-        out->format = v;
-        continue;
-      }
-      if ((accept & kAcceptRaw) && name == "--raw") {
-        out->raw = true;
-        if (!noValue(name, hasInline)) return false;
-        continue;
-      }
-      if ((accept & kAcceptBrief) && name == "--brief") {
-        out->brief = true;
-        if (!noValue(name, hasInline)) return false;
-        continue;
-      }
-      if ((accept & kAcceptNoDefaults) && name == "--no-defaults") {
-        out->noDefaults = true;
-        if (!noValue(name, hasInline)) return false;
-        continue;
-      }
-      if ((accept & kAcceptStrict) && name == "--strict") {
-        out->strict = true;
-        if (!noValue(name, hasInline)) return false;
-        continue;
-      }
-      if ((accept & kAcceptFile) && name == "--file") {
-        if (!value(name, hasInline, inlineValue, &out->file)) return false;
-        out->hasFile = true;
-        continue;
-      }
-      return refuse(name);
+      const size_t eq = name.find('=');
+      hasInline = eq != std::string_view::npos;
+      inlineValue = hasInline ? name.substr(eq + 1) : std::string_view();
+      if (!option(arg == "-h" ? "--help" : name.substr(0, eq))) return false;
     }
     return true;
   }
@@ -363,7 +318,7 @@ struct Parser {
 bool ParseCommandLine(const Args &args, uint32_t accept, const std::vector<std::string> &formats,
                       CommandLine *out, std::string *error) {
   *out = CommandLine{};
-  Parser parser{args, accept, formats, out, error};
+  Parser parser{args, accept, formats, out, error, 0, {}, false};
   return parser.run();
 }
 

@@ -90,15 +90,32 @@ struct CommandLine {
 bool ParseCommandLine(const Args &args, uint32_t accept, const std::vector<std::string> &formats,
                       CommandLine *out, std::string *error);
 
-// The positional arguments' count: empty when it is from min to max, else
-// the message ("unexpected argument \"4\"", or `missing` when too few).
-std::string PositionalError(const CommandLine &cl, size_t min, size_t max, const char *missing = "");
-
 // The settings part of every subcommand's help.
 std::string SettingsHelp();
 
 // Reports a bad command line on err ("m4k7db get: ...", then where the help
 // is) and returns kExitUsage.
 int Usage(std::ostream &err, std::string_view command, const std::string &message);
+
+// A subcommand's command line: what it accepts and its help, which may hold
+// %SETTINGS% for SettingsHelp().
+struct CommandSpec {
+  const char *name;
+  const char *help;
+  uint32_t accept;
+  size_t maxPositional = 0;
+  std::vector<std::string> formats = {"text", "json"};
+};
+inline constexpr int kGoOn = -1;
+// Parses the command line. kGoOn when the command is to run; else its exit
+// code, after the help on out (--help) or a usage error on err, such as
+// "unexpected argument \"4\"" for one positional argument too many.
+int StartCommand(const Args &args, const CommandSpec &spec, CommandLine *cl, std::ostream &out,
+                 std::ostream &err);
+
+// DB and KEY, the positional arguments of get and explain: kGoOn, or the
+// usage exit after a message on err.
+int ParseDatabaseKey(const CommandLine &cl, std::string_view command, const DatabaseInfo **db, uint32_t *key,
+                     std::ostream &err);
 
 } // namespace m4k7cli

@@ -32,31 +32,18 @@ Examples:
 
 int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptFormat, {"text", "json"}, &cl, &error))
-    return Usage(err, "check", error);
-  if (cl.help) {
-    out << kHelp;
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "check", error);
+  if (int code = StartCommand(args, {"check", kHelp, kAcceptFormat}, &cl, out, err); code != kGoOn)
+    return code;
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
   std::vector<std::string> problems;
   bool valid = m4k7::imageview::ValidateImage(image, &problems);
 
   // Keys per database, and the internal ones no function accepts.
   std::vector<std::pair<std::string, uint32_t>> perDatabase;
-  uint32_t internal = 0;
-  for (const DatabaseInfo &db : Databases()) {
-    uint32_t n = 0;
-    for (uint32_t i = 0; image.keys && i < image.keyCount; ++i) n += InRange(db, image.keys[i]) ? 1 : 0;
-    perDatabase.emplace_back(db.name, n);
-  }
-  for (uint32_t i = 0; image.keys && i < image.keyCount; ++i) {
-    bool any = false;
-    for (const DatabaseInfo &db : Databases()) any = any || InRange(db, image.keys[i]);
-    internal += any ? 0 : 1;
-  }
+  for (const DatabaseInfo &db : Databases()) perDatabase.emplace_back(db.name, 0);
+  perDatabase.emplace_back("internal", 0);
+  for (uint32_t i = 0; image.keys && i < image.keyCount; ++i)
+    for (auto &[name, n] : perDatabase) n += name == DatabaseNameOf(image.keys[i]) ? 1 : 0;
   const std::vector<std::pair<std::string, uint64_t>> counts = {
       {"nodes", image.nodeCount},
       {"keys", image.keyCount},
@@ -84,13 +71,11 @@ int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
     o.set("counts", std::move(c));
     Json k = Json::object();
     for (const auto &[name, n] : perDatabase) k.set(name, n);
-    k.set("internal", internal);
     o.set("keysByDatabase", std::move(k));
     o.set("stats", m4k7::imageview::StatsLine(m4k7::imageview::MeasureImage(image)));
     std::vector<uint16_t> keys(image.keys, image.keys + (image.keys ? image.keyCount : 0));
     o.set("keys", Json::arrayOf(keys));
-    o.write(out);
-    out << '\n';
+    out << o << '\n';
   } else {
     out << "image: " << (valid ? "valid" : "INVALID") << '\n';
     for (const std::string &p : problems) out << "  " << p << '\n';
@@ -101,8 +86,9 @@ int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
     }
     out << "  " << m4k7::imageview::StatsLine(m4k7::imageview::MeasureImage(image)) << '\n';
     out << "  keys by database:";
-    for (const auto &[name, n] : perDatabase) out << ' ' << name << ' ' << n << ',';
-    out << " internal " << internal << '\n';
+    for (size_t i = 0; i < perDatabase.size(); ++i)
+      out << (i ? ", " : " ") << perDatabase[i].first << ' ' << perDatabase[i].second;
+    out << '\n';
   }
   return valid ? kExitOk : kExitError;
 }

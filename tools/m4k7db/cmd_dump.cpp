@@ -1,5 +1,6 @@
 // m4k7db dump [KEY...] [--format text|dot]: the image as a readable tree, or
 // a Graphviz graph of some keys' trees.
+#include <algorithm>
 #include <ostream>
 
 #include "args.h"
@@ -41,12 +42,9 @@ Examples:
 
 int RunDump(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
+  const CommandSpec spec{"dump", kHelp, kAcceptFormat, SIZE_MAX, {"text", "dot"}};
+  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
   std::string error;
-  if (!ParseCommandLine(args, kAcceptFormat, {"text", "dot"}, &cl, &error)) return Usage(err, "dump", error);
-  if (cl.help) {
-    out << kHelp;
-    return kExitOk;
-  }
   std::vector<uint32_t> keys;
   for (const std::string &text : cl.positional) {
     uint32_t key = 0;
@@ -56,16 +54,12 @@ int RunDump(const Args &args, std::ostream &out, std::ostream &err) {
     keys.push_back(key);
   }
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
-  std::vector<uint16_t> present;
-  for (uint32_t key : keys) {
-    uint32_t i = 0;
-    while (image.keys && i < image.keyCount && image.keys[i] != key) ++i;
-    if (!image.keys || i == image.keyCount) {
+  const uint16_t *indexEnd = image.keys ? image.keys + image.keyCount : nullptr;
+  for (uint32_t key : keys)
+    if (std::find(image.keys, indexEnd, key) == indexEnd) {
       err << "m4k7db dump: key " << HexKey(key) << " is not in the key index\n";
       return kExitNoAnswer;
     }
-    present.push_back(uint16_t(key));
-  }
   if (cl.format == "dot") {
     if (keys.empty()) return Usage(err, "dump", "--format dot needs at least one KEY");
     if (!WriteDot(out, image, keys, &error)) {
@@ -75,7 +69,7 @@ int RunDump(const Args &args, std::ostream &out, std::ostream &err) {
     return kExitOk;
   }
   m4k7::imageview::DumpOptions options;
-  options.keys = present;
+  options.keys.assign(keys.begin(), keys.end());
   options.names = &m4k7::imageview::CompiledKeyCatalogue();
   out << m4k7::imageview::DumpImage(image, options);
   return kExitOk;

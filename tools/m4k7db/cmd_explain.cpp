@@ -50,14 +50,12 @@ Examples:
   m4k7db explain drv 4126 --defaults --quality 2 --mode 1
 )";
 
-std::string leafWords(const m4k7::LeafDescriptor &d) { return HexWord(d.word0) + " " + HexWord(d.word1); }
-
+// Each part of the report is written as text to `out` (which discards it
+// when the report goes out as JSON) and kept in `report`.
 struct Explainer {
-  const DatabaseInfo &db;
   uint32_t key;
   OwnedRequest &request;
   bool brief;
-  bool json;
   std::ostream &out;
   Json report = Json::object();
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
@@ -75,71 +73,64 @@ struct Explainer {
     j.set("index", Json::arrayOf(notes));
     if (walked) j.set("trace", TraceJson(root));
     j.set("status", status);
-    if (status == M4K7DB_OK)
+    out << title << " " << HexKey(k) << " (" << k << ")\n";
+    for (const std::string &n : notes) out << "  " << n << '\n';
+    if (walked) WriteTrace(out, root, 2, brief);
+    out << "  walk: " << StatusText(status);
+    if (status == M4K7DB_OK) {
       j.set("leaf", Json::arrayOf(std::vector<std::string>{HexWord(leaf.word0), HexWord(leaf.word1)}));
-    if (!json) {
-      out << title << " " << HexKey(k) << " (" << k << ")\n";
-      for (const std::string &n : notes) out << "  " << n << '\n';
-      if (walked) WriteTrace(out, root, 2, brief);
-      out << "  walk: " << StatusText(status);
-      if (status == M4K7DB_OK) out << ", leaf " << leafWords(leaf);
-      out << '\n';
+      out << ", leaf " << HexWord(leaf.word0) << " " << HexWord(leaf.word1);
     }
+    out << '\n';
     return j;
   }
 
   void plain() { report.set("lookup", lookup(key, "key")); }
 
   // What the list services do around a list key's ids, from their own table.
-  void list() {
-    const m4k7::ItemListConfig *config = m4k7::ItemListConfigOf(uint16_t(key));
-    if (!config) return plain();
-    if (config->idsList != m4k7::kIdsFromLeaf) {
-      Json t = Json::object();
-      t.set("listId", config->idsList);
+  void list(const m4k7::ItemListConfig &config) {
+    if (config.idsList != m4k7::kIdsFromLeaf) {
       const m4k7::ItemListTable &items = image.items;
       std::vector<int32_t> ids;
       bool found = false;
       if (items.listIds && items.itemCounts && items.itemStarts && items.itemIds)
         for (uint32_t i = 0; i < items.listCount && !found; ++i) {
-          if (items.listIds[i] != config->idsList) continue;
+          if (items.listIds[i] != config.idsList) continue;
           found = true;
           for (uint32_t m = 0; m < items.itemCounts[i]; ++m) {
             uint64_t at = uint64_t(uint32_t(items.itemStarts[i])) + m;
             if (at < items.itemPoolCount) ids.push_back(items.itemIds[at]);
           }
         }
+      Json t = Json::object();
+      t.set("listId", config.idsList);
       t.set("found", found);
       t.set("ids", Json::arrayOf(ids));
       report.set("table", std::move(t));
-      if (!json) {
-        out << "ids from the item-list table, list " << config->idsList << ": ";
-        if (!found) out << "absent (the list service answers 1)";
-        for (int32_t id : ids) out << id << ' ';
-        out << '\n';
-      }
+      out << "ids from the item-list table, list " << config.idsList << ": ";
+      if (!found) out << "absent (the list service answers 1)";
+      for (int32_t id : ids) out << id << ' ';
+      out << '\n';
     } else {
       report.set("lookup", lookup(key, "ids: key"));
     }
     std::string perItem;
     static const char *const kFields[] = {"", "attr1", "attr2", "attr3"};
-    for (const m4k7::PerItemKey &q : config->perItem)
+    for (const m4k7::PerItemKey &q : config.perItem)
       if (q.key != m4k7::kNoKey)
         perItem +=
             std::string(perItem.empty() ? "" : ", ") + std::to_string(q.key) + " -> " + kFields[int(q.field)];
-    if (!perItem.empty()) perItem = "I[" + std::to_string(config->slot) + "] set to each id: " + perItem;
-    if (config->availability)
+    if (!perItem.empty()) perItem = "I[" + std::to_string(config.slot) + "] set to each id: " + perItem;
+    if (config.availability)
       perItem += "; attr3 0 for the ids key " + std::to_string(m4k7::kAvailableList) + " also lists";
     if (!perItem.empty()) {
       report.set("perItem", perItem);
-      if (!json) out << "per item: " << perItem << '\n';
+      out << "per item: " << perItem << '\n';
     }
-    if (config->markKey != m4k7::kNoKey) {
-      if (!json)
-        out << "mark pair ("
-            << (config->strictMark ? "required" : "optional: status 1 or 3 leaves the list unmarked")
-            << "):\n";
-      report.set("mark", lookup(config->markKey, "  mark key"));
+    if (config.markKey != m4k7::kNoKey) {
+      out << "mark pair ("
+          << (config.strictMark ? "required" : "optional: status 1 or 3 leaves the list unmarked") << "):\n";
+      report.set("mark", lookup(config.markKey, "  mark key"));
     }
   }
 
@@ -148,15 +139,13 @@ struct Explainer {
     Json entries = Json::array();
     uint32_t first = 0, count = 0;
     if (m4k7::FindGroupedList(image, uint16_t(key), &first, &count) != M4K7DB_OK) {
-      if (!json)
-        out << "key " << HexKey(key) << " has no grouped list in this image: the service answers 1\n";
+      out << "key " << HexKey(key) << " has no grouped list in this image: the service answers 1\n";
       report.set("entries", std::move(entries));
       return;
     }
     const AccessRequest &er = request.engineView();
-    if (!json)
-      out << "grouped list " << HexKey(key) << ": " << count << " entr" << (count == 1 ? "y" : "ies")
-          << ", each walked for the fragment key " << HexKey(kFragmentKey) << "\n";
+    out << "grouped list " << HexKey(key) << ": " << count << " entr" << (count == 1 ? "y" : "ies")
+        << ", each walked for the fragment key " << HexKey(kFragmentKey) << "\n";
     const AccessStatus status =
         m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t m, uint32_t index) {
           TraceNode root;
@@ -168,19 +157,17 @@ struct Explainer {
           e.set("trace", TraceJson(root));
           e.set("status", t);
           entries.push(std::move(e));
-          if (!json) {
-            out << "entry " << m + 1 << " (node " << index << "):\n";
-            WriteTrace(out, root, 2, brief);
-            out << "  fragment: "
-                << (t == M4K7DB_OK
-                        ? m4k7::imageview::DescribeNode(image, m4k7::DbNode{leaf.word0, leaf.word1}).text
-                    : t == M4K7DB_NOT_FOUND ? std::string("none for these settings (the entry adds nothing)")
-                                            : StatusText(t) + ", which ends the call")
-                << '\n';
-          }
+          out << "entry " << m + 1 << " (node " << index << "):\n";
+          WriteTrace(out, root, 2, brief);
+          out << "  fragment: "
+              << (t == M4K7DB_OK
+                      ? m4k7::imageview::DescribeNode(image, m4k7::DbNode{leaf.word0, leaf.word1}).text
+                  : t == M4K7DB_NOT_FOUND ? std::string("none for these settings (the entry adds nothing)")
+                                          : StatusText(t) + ", which ends the call")
+              << '\n';
           return t;
         });
-    if (status == M4K7DB_FAILED && !json)
+    if (status == M4K7DB_FAILED)
       out << "an entry lies past the entry or node table: the service fails with -1\n";
     report.set("entries", std::move(entries));
   }
@@ -191,8 +178,7 @@ struct Explainer {
     Json pm = Json::object();
     const AccessRequest &er = request.engineView();
     if (er.intParamCount < m4k7::kPrintModeSlotsNeeded || !er.intParams) {
-      if (!json)
-        out << "the record needs I[81]; the request has " << er.intParamCount << " integer slots: -3\n";
+      out << "the record needs I[81]; the request has " << er.intParamCount << " integer slots: -3\n";
       pm.set("row", Json());
       report.set("printMode", std::move(pm));
       return;
@@ -202,14 +188,13 @@ struct Explainer {
       text += (i ? " I[" : "I[") + std::to_string(m4k7::kPrintModeSlots[i]) +
               "]=" + std::to_string(er.intParams[m4k7::kPrintModeSlots[i]]);
     pm.set("settings", text);
+    out << "print-mode rows searched for " << text << ":\n";
     const m4k7::PrintModeRow *row = m4k7::FindPrintModeRow(t, er.intParams);
     if (row != nullptr) {
       pm.set("row", uint32_t(row - t.modeRows));
       pm.set("sections", Json::arrayOf(std::vector<uint16_t>(row->section, row->section + 4)));
-      if (!json)
-        out << "print-mode rows searched for " << text << ":\n  row " << (row - t.modeRows)
-            << " matches first: section records " << row->section[0] << ", " << row->section[1] << ", "
-            << row->section[2] << ", " << row->section[3] << "\n";
+      out << "  row " << (row - t.modeRows) << " matches first: section records " << row->section[0] << ", "
+          << row->section[1] << ", " << row->section[2] << ", " << row->section[3] << "\n";
     } else {
       // What the rows offer for the same ink count, I[9] and media.
       std::vector<std::string> near;
@@ -223,48 +208,32 @@ struct Explainer {
       }
       pm.set("row", Json());
       pm.set("sameInkAndMedia", Json::arrayOf(near));
-      if (!json) {
-        out << "print-mode rows searched for " << text << ":\n  none of the " << t.modeRowCount
-            << " rows matches: the service answers " << answer.status << "\n";
-        if (!near.empty()) out << "  rows for the same I[4], I[9], I[5]:\n";
-        for (const std::string &n : near) out << "    " << n << '\n';
-      }
+      out << "  none of the " << t.modeRowCount << " rows matches: the service answers " << answer.status
+          << "\n";
+      if (!near.empty()) out << "  rows for the same I[4], I[9], I[5]:\n";
+      for (const std::string &n : near) out << "    " << n << '\n';
     }
     report.set("printMode", std::move(pm));
   }
 };
 
-std::string help() {
-  std::string text = kHelp;
-  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
-  return text;
-}
-
 } // namespace
 
 int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptBrief, {"text", "json"}, &cl, &error))
-    return Usage(err, "explain", error);
-  if (cl.help) {
-    out << help();
-    return kExitOk;
-  }
-  const char *missing = cl.positional.empty() ? "expected DB and KEY" : "expected a KEY after the database";
-  if (error = PositionalError(cl, 2, 2, missing); !error.empty()) return Usage(err, "explain", error);
-  const DatabaseInfo *db = FindDatabase(cl.positional[0]);
-  if (!db)
-    return Usage(err, "explain",
-                 "unknown database \"" + cl.positional[0] + "\": choose root, drv, lm, mnt, pa or sm");
+  const DatabaseInfo *db = nullptr;
   uint32_t key = 0;
-  if (!ParseKey(cl.positional[1], &key, &error)) return Usage(err, "explain", error);
+  const CommandSpec spec{"explain", kHelp, kAcceptSettings | kAcceptFormat | kAcceptBrief, 2};
+  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
+  if (int code = ParseDatabaseKey(cl, "explain", &db, &key, err); code != kGoOn) return code;
   OwnedRequest request;
-  if (!BuildRequest(*db, cl.settings, &request, &error, err)) return Usage(err, "explain", error);
+  if (int code = BuildCommandRequest(*db, cl, "explain", &request, err); code != kGoOn) return code;
 
-  bool json = cl.format == "json";
+  const bool json = cl.format == "json";
+  std::ostream discard(nullptr);
+  std::ostream &text = json ? discard : out;
   Answer answer = Ask(*db, key, request.view());
-  Explainer x{*db, key, request, cl.brief, json, out};
+  Explainer x{key, request, cl.brief, text};
   const m4k7::imageview::KeyInfo *info = m4k7::imageview::FindKeyInfo(uint16_t(key));
   x.report.set("database", db->name);
   x.report.set("key", key);
@@ -272,38 +241,33 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   if (info) x.report.set("name", info->name);
   x.report.set("request", request.summary());
   x.report.set("inRange", InRange(*db, key));
-  if (!json) {
-    out << "explain " << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")"
-        << (info ? std::string(": ") + info->name : std::string()) << "\n"
-        << "request: " << request.summary() << '\n';
-    if (!InRange(*db, key))
-      out << "note: " << db->function
-          << " answers not found (1) for this key without looking; the walk below is "
-          << "the image's own\n";
-  }
-  bool driver = db->db == m4k7::Database::Driver && InRange(*db, key);
+  text << "explain " << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")"
+       << (info ? std::string(": ") + info->name : std::string()) << "\n"
+       << "request: " << request.summary() << '\n';
+  if (!InRange(*db, key))
+    text << "note: " << db->function
+         << " answers not found (1) for this key without looking; the walk below is "
+         << "the image's own\n";
+  const bool driver = db->db == m4k7::Database::Driver && InRange(*db, key);
   if (driver && IsGroupedKey(key))
     x.grouped();
   else if (driver && uint16_t(key) == kPrintModeKey)
     x.printMode(answer);
-  else if (driver && IsItemListKey(key))
-    x.list();
+  else if (const m4k7::ItemListConfig *list = m4k7::ItemListConfigOf(uint16_t(key)); driver && list)
+    x.list(*list);
   else
     x.plain();
 
   x.report.set("status", answer.status);
   x.report.set("statusName", m4k7::StatusName(answer.status));
-  if (json) {
-    x.report.write(out);
-    out << '\n';
-  } else {
-    out << db->function << ": " << StatusText(answer.status);
-    if (answer.status == M4K7DB_OK) out << ", " << answer.size << " bytes";
-    out << '\n';
-    std::string hint = StatusHint(*db, key, answer.status);
-    if (!hint.empty()) out << "  " << hint << '\n';
-    if (answer.status == M4K7DB_OK && !cl.brief)
-      WriteAnswerText(out, KindOfKey(*db, key, request.engineView()), answer.bytes, 2);
+  if (json) out << x.report << '\n';
+  text << db->function << ": " << StatusText(answer.status);
+  if (answer.status == M4K7DB_OK) text << ", " << answer.size << " bytes";
+  text << '\n';
+  if (std::string hint = StatusHint(*db, key, answer.status); !hint.empty()) text << "  " << hint << '\n';
+  if (answer.status == M4K7DB_OK && !cl.brief) {
+    Json decoded = Json::object(); // the JSON report leaves the answer to get
+    DecodeAnswer(KindOfKey(*db, key, request.engineView()), answer.bytes, 2, text, &decoded);
   }
   return ExitCodeOf(answer.status);
 }

@@ -44,35 +44,21 @@ Examples:
   m4k7db get drv 4120 --printer "M4K7 Series" --raw | od -c
 )";
 
-std::string help() {
-  std::string text = kHelp;
-  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
-  return text;
-}
-
 } // namespace
 
 int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptRaw, {"text", "json"}, &cl, &error))
-    return Usage(err, "get", error);
-  if (cl.help) {
-    out << help();
-    return kExitOk;
-  }
-  const char *missing = cl.positional.empty() ? "expected DB and KEY" : "expected a KEY after the database";
-  if (error = PositionalError(cl, 2, 2, missing); !error.empty()) return Usage(err, "get", error);
-  const DatabaseInfo *db = FindDatabase(cl.positional[0]);
-  if (!db)
-    return Usage(err, "get",
-                 "unknown database \"" + cl.positional[0] + "\": choose root, drv, lm, mnt, pa or sm");
+  const DatabaseInfo *db = nullptr;
   uint32_t key = 0;
-  if (!ParseKey(cl.positional[1], &key, &error)) return Usage(err, "get", error);
+  if (int code =
+          StartCommand(args, {"get", kHelp, kAcceptSettings | kAcceptFormat | kAcceptRaw, 2}, &cl, out, err);
+      code != kGoOn)
+    return code;
+  if (int code = ParseDatabaseKey(cl, "get", &db, &key, err); code != kGoOn) return code;
   if (cl.raw && cl.format == "json") return Usage(err, "get", "--raw and --format json exclude each other");
 
   OwnedRequest request;
-  if (!BuildRequest(*db, cl.settings, &request, &error, err)) return Usage(err, "get", error);
+  if (int code = BuildCommandRequest(*db, cl, "get", &request, err); code != kGoOn) return code;
 
   Answer answer = Ask(*db, key, request.view());
   const m4k7::imageview::KeyInfo *info = m4k7::imageview::FindKeyInfo(uint16_t(key));
@@ -89,34 +75,31 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
     return ExitCodeOf(answer.status);
   }
 
-  if (cl.format == "json") {
-    Json o = Json::object();
-    o.set("database", db->name);
-    o.set("function", db->function);
-    o.set("key", key);
-    o.set("keyHex", HexKey(key));
-    if (info) o.set("name", info->name);
-    o.set("asked", uint16_t(key));
-    o.set("inRange", InRange(*db, key));
-    o.set("status", answer.status);
-    o.set("statusName", m4k7::StatusName(answer.status));
-    if (!hint.empty()) o.set("reason", hint);
-    o.set("size", answer.size);
-    if (answer.status == M4K7DB_OK) AddAnswerJson(&o, kind, answer.bytes);
-    o.write(out);
-    out << '\n';
-    return ExitCodeOf(answer.status);
-  }
-
-  out << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")";
-  if (info) out << " \"" << info->name << "\"";
-  out << ", " << db->function << '\n';
-  if (key > 0xFFFF) out << "note: the module uses the low 16 bits of " << Hex32(key) << '\n';
-  out << "status: " << StatusText(answer.status);
-  if (answer.status == M4K7DB_OK) out << ", " << answer.size << " byte" << (answer.size == 1 ? "" : "s");
-  out << '\n';
-  if (!hint.empty()) out << "  " << hint << '\n';
-  if (answer.status == M4K7DB_OK) WriteAnswerText(out, kind, answer.bytes, 0);
+  const bool json = cl.format == "json";
+  std::ostream discard(nullptr);
+  std::ostream &text = json ? discard : out;
+  Json o = Json::object();
+  o.set("database", db->name);
+  o.set("function", db->function);
+  o.set("key", key);
+  o.set("keyHex", HexKey(key));
+  if (info) o.set("name", info->name);
+  o.set("asked", uint16_t(key));
+  o.set("inRange", InRange(*db, key));
+  o.set("status", answer.status);
+  o.set("statusName", m4k7::StatusName(answer.status));
+  if (!hint.empty()) o.set("reason", hint);
+  o.set("size", answer.size);
+  text << db->name << " key " << uint16_t(key) << " (" << HexKey(uint16_t(key)) << ")";
+  if (info) text << " \"" << info->name << "\"";
+  text << ", " << db->function << '\n';
+  if (key > 0xFFFF) text << "note: the module uses the low 16 bits of " << Hex32(key) << '\n';
+  text << "status: " << StatusText(answer.status);
+  if (answer.status == M4K7DB_OK) text << ", " << answer.size << " byte" << (answer.size == 1 ? "" : "s");
+  text << '\n';
+  if (!hint.empty()) text << "  " << hint << '\n';
+  if (answer.status == M4K7DB_OK) DecodeAnswer(kind, answer.bytes, 0, text, &o);
+  if (json) out << o << '\n';
   return ExitCodeOf(answer.status);
 }
 

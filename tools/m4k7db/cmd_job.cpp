@@ -88,39 +88,44 @@ const Check kChecks[] = {
 // The slots a job's keys read.
 const std::vector<uint32_t> kJobSlots = {4, 5, 6, 7, 8, 9, 28, 52, 79, 80, 81};
 
-struct Fragment {
-  uint32_t node = 0;
-  AccessStatus status = 0;
-  std::vector<uint8_t> bytes;
-};
-
 // Each entry of a grouped key walked and fetched on its own, so that the
 // listing can say which entry gave which bytes.
-std::vector<Fragment> fragmentsOf(uint16_t key, const AccessRequest &request) {
+Json entriesOf(uint16_t key, const AccessRequest &request, std::ostream &text) {
   const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
-  std::vector<Fragment> out;
+  Json entries = Json::array();
   uint32_t first = 0, count = 0;
-  if (m4k7::FindGroupedList(image, key, &first, &count) != M4K7DB_OK) return out;
-  m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t, uint32_t node) {
-    Fragment f;
-    f.node = node;
+  if (m4k7::FindGroupedList(image, key, &first, &count) != M4K7DB_OK) return entries;
+  m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t m, uint32_t node) {
+    std::vector<uint8_t> bytes;
     m4k7::LeafDescriptor leaf{};
-    f.status = m4k7::WalkNode(image, kFragmentKey, &request, image.nodes[node].word0, image.nodes[node].word1,
-                              &leaf);
-    if (f.status == M4K7DB_OK) {
+    AccessStatus s = m4k7::WalkNode(image, kFragmentKey, &request, image.nodes[node].word0,
+                                    image.nodes[node].word1, &leaf);
+    if (s == M4K7DB_OK) {
       uint32_t size = 0;
-      AccessStatus s = m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf);
+      s = m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf);
       if (s == M4K7DB_BUFFER_TOO_SMALL || s == M4K7DB_OK) {
-        f.bytes.assign(std::max<uint32_t>(size, 1), 0);
-        s = m4k7::FetchLeaf(image, &request, size, f.bytes.data(), &size, leaf);
-        f.bytes.resize(s == M4K7DB_OK ? size : 0);
+        bytes.assign(std::max<uint32_t>(size, 1), 0);
+        s = m4k7::FetchLeaf(image, &request, size, bytes.data(), &size, leaf);
+        bytes.resize(s == M4K7DB_OK ? size : 0);
       }
-      f.status = s;
     }
-    out.push_back(std::move(f));
+    Json e = Json::object();
+    e.set("entry", m + 1);
+    e.set("node", node);
+    e.set("status", s);
+    e.set("size", bytes.size());
+    entries.push(std::move(e));
+    if (count > 1) {
+      text << "    entry " << m + 1 << " (node " << node << "): ";
+      if (s == M4K7DB_OK)
+        text << bytes.size() << " bytes: " << HexBytes(bytes.data(), std::min<size_t>(bytes.size(), 24))
+             << (bytes.size() > 24 ? " ..." : "") << '\n';
+      else
+        text << (s == M4K7DB_NOT_FOUND ? "nothing for these settings" : StatusText(s)) << '\n';
+    }
     return M4K7DB_OK; // every entry is listed, whatever it answered
   });
-  return out;
+  return entries;
 }
 
 struct Worst {
@@ -154,30 +159,19 @@ std::string Joined(const std::vector<int32_t> &ids) {
   return text;
 }
 
-std::string help() {
-  std::string text = kHelp;
-  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
-  return text;
-}
-
 } // namespace
 
 int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults | kAcceptStrict,
-                        {"text", "json"}, &cl, &error))
-    return Usage(err, "job", error);
-  if (cl.help) {
-    out << help();
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "job", error);
+  const CommandSpec spec{"job", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults | kAcceptStrict};
+  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
-  if (!BuildRequest(db, cl.settings, &request, &error, err)) return Usage(err, "job", error);
-  bool json = cl.format == "json";
+  if (int code = BuildCommandRequest(db, cl, "job", &request, err); code != kGoOn) return code;
+  const bool json = cl.format == "json";
+  std::ostream discard(nullptr);
+  std::ostream &text = json ? discard : out;
   Worst worst;
   Json report = Json::object();
 
@@ -240,27 +234,25 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
       request.ints[6] = modes.chosen;
     }
     if (request.ints[6] != modes.chosen) {
-      std::string note = "  I[6]=" + std::to_string(request.ints[6]) +
+      std::string note = "I[6]=" + std::to_string(request.ints[6]) +
                          " instead: no print-mode row (key 4126) has I[6]=" + std::to_string(modes.chosen) +
                          ", so the first value key 4116 offers that has one";
-      lines.push_back(note);
-      report.set("note", note.substr(2));
+      lines.push_back("  " + note);
+      report.set("note", note);
     }
   }
   report.set("settings", request.describe(kJobSlots));
   report.set("request", request.summary());
-  if (!json) {
-    out << "job for " << request.describe(kJobSlots) << '\n';
-    out << "request: " << request.summary() << '\n';
-    out << "settings offered by the driver's lists:\n";
-    for (const std::string &line : lines) out << line << '\n';
-  }
   report.set("checks", std::move(checks));
+  text << "job for " << request.describe(kJobSlots) << '\n';
+  text << "request: " << request.summary() << '\n';
+  text << "settings offered by the driver's lists:\n";
+  for (const std::string &line : lines) text << line << '\n';
 
   Json stages = Json::array();
   std::vector<int32_t> skipped;
   for (const Stage &stage : kStages) {
-    if (!json) out << stage.title << ":\n";
+    text << stage.title << ":\n";
     for (uint16_t key : stage.keys) {
       Answer a = Ask(db, key, request.view());
       // Without a printer, a key that reads the printer's stored data is
@@ -276,47 +268,22 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
       j.set("status", a.status);
       j.set("statusName", m4k7::StatusName(a.status));
       j.set("skipped", skip);
-      if (!json) {
-        out << "  key " << key << " (" << HexKey(key) << ")";
-        if (const auto *info = m4k7::imageview::FindKeyInfo(key)) out << " " << info->name;
-        out << ": " << StatusText(a.status);
-        if (a.status == M4K7DB_OK) out << ", " << a.size << " bytes";
-        out << '\n';
-        if (skip)
-          out << "    skipped: it reads the printer's stored data; give --printer NAME ('m4k7db printers' "
-                 "lists "
-                 "them), --strict to fail\n";
-        else if (a.status != M4K7DB_OK)
-          out << "    refused: " << StatusHint(db, key, a.status) << '\n';
-      }
-      std::vector<Fragment> fragments = fragmentsOf(key, request.engineView());
-      Json entries = Json::array();
-      for (size_t m = 0; m < fragments.size(); ++m) {
-        const Fragment &f = fragments[m];
-        Json e = Json::object();
-        e.set("entry", m + 1);
-        e.set("node", f.node);
-        e.set("status", f.status);
-        e.set("size", f.bytes.size());
-        entries.push(std::move(e));
-        if (!json && fragments.size() > 1) {
-          out << "    entry " << m + 1 << " (node " << f.node << "): ";
-          if (f.status == M4K7DB_OK)
-            out << f.bytes.size()
-                << " bytes: " << HexBytes(f.bytes.data(), std::min<size_t>(f.bytes.size(), 24))
-                << (f.bytes.size() > 24 ? " ..." : "") << '\n';
-          else if (f.status == M4K7DB_NOT_FOUND)
-            out << "nothing for these settings\n";
-          else
-            out << StatusText(f.status) << '\n';
-        }
-      }
-      j.set("entries", std::move(entries));
+      text << "  key " << key << " (" << HexKey(key) << ")";
+      if (const auto *info = m4k7::imageview::FindKeyInfo(key)) text << " " << info->name;
+      text << ": " << StatusText(a.status);
+      if (a.status == M4K7DB_OK) text << ", " << a.size << " bytes";
+      text << '\n';
+      if (skip)
+        text << "    skipped: it reads the printer's stored data; give --printer NAME ('m4k7db printers' "
+                "lists "
+                "them), --strict to fail\n";
+      else if (a.status != M4K7DB_OK)
+        text << "    refused: " << StatusHint(db, key, a.status) << '\n';
+      j.set("entries", entriesOf(key, request.engineView(), text));
       if (a.status == M4K7DB_OK) {
         j.set("size", a.size);
         j.set("hex", HexBytes(a.bytes));
-        j.set("commands", CommandsJson(a.bytes));
-        if (!json) WriteCommandsText(out, a.bytes, 4);
+        j.set("commands", DecodeCommands(a.bytes, 4, text));
       }
       stages.push(std::move(j));
     }
@@ -329,35 +296,30 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   pm.set("key", kPrintModeKey);
   pm.set("status", record.status);
   pm.set("statusName", m4k7::StatusName(record.status));
-  if (!json) out << "print-mode record, key 4126: " << StatusText(record.status) << '\n';
+  text << "print-mode record, key 4126: " << StatusText(record.status) << '\n';
   if (record.status == M4K7DB_OK) {
-    KindInfo kind{AnswerKind::PrintMode, "print-mode record"};
-    AddAnswerJson(&pm, kind, record.bytes);
-    if (!json) WriteAnswerText(out, kind, record.bytes, 2);
-  } else if (!json) {
-    out << "  refused: "
-        << (record.status == M4K7DB_NOT_FOUND
-                ? "no print-mode row for " + request.describe({4, 9, 5, 8, 6, 81}) +
-                      " (see 'm4k7db explain drv 4126')"
-                : StatusHint(db, kPrintModeKey, record.status))
-        << '\n';
+    const KindInfo kind{AnswerKind::PrintMode, "print-mode record"};
+    DecodeAnswer(kind, record.bytes, 2, text, &pm);
+  } else {
+    text << "  refused: "
+         << (record.status == M4K7DB_NOT_FOUND
+                 ? "no print-mode row for " + request.describe({4, 9, 5, 8, 6, 81}) +
+                       " (see 'm4k7db explain drv 4126')"
+                 : StatusHint(db, kPrintModeKey, record.status))
+         << '\n';
   }
   report.set("printMode", std::move(pm));
   report.set("supported", worst.code == kExitOk);
   report.set("skipped", Json::arrayOf(skipped));
-  if (json) {
-    report.write(out);
-    out << '\n';
-  } else {
-    if (worst.code == kExitOk && !skipped.empty())
-      out << "every key answered but " << Joined(skipped)
-          << ", skipped for want of a printer: the combination is supported\n";
-    else
-      out << (worst.code == kExitOk ? "every key answered: the combination is supported\n"
-              : worst.code == kExitNoAnswer
-                  ? "the combination is not supported as it stands (see the refusals above)\n"
-                  : "a key failed (see above)\n");
-  }
+  if (json) out << report << '\n';
+  if (worst.code == kExitOk && !skipped.empty())
+    text << "every key answered but " << Joined(skipped)
+         << ", skipped for want of a printer: the combination is supported\n";
+  else
+    text << (worst.code == kExitOk ? "every key answered: the combination is supported\n"
+             : worst.code == kExitNoAnswer
+                 ? "the combination is not supported as it stands (see the refusals above)\n"
+                 : "a key failed (see above)\n");
   return worst.code;
 }
 

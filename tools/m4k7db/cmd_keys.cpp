@@ -47,13 +47,6 @@ Examples:
   m4k7db keys internal --format json
 )";
 
-// "drv", "internal" (no function accepts the key).
-const char *DatabaseName(uint16_t key) {
-  for (const DatabaseInfo &db : Databases())
-    if (InRange(db, key)) return db.name;
-  return "internal";
-}
-
 std::string Lower(std::string text) {
   for (char &c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -70,13 +63,8 @@ std::string AnswerOf(const m4k7::imageview::KeyInfo &k) {
 
 int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptFormat, {"text", "json"}, &cl, &error)) return Usage(err, "keys", error);
-  if (cl.help) {
-    out << kHelp;
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 1); !error.empty()) return Usage(err, "keys", error);
+  if (int code = StartCommand(args, {"keys", kHelp, kAcceptFormat, 1}, &cl, out, err); code != kGoOn)
+    return code;
   const std::string pattern = cl.positional.empty() ? std::string() : cl.positional[0];
   uint32_t number = 0;
   std::string ignored;
@@ -90,7 +78,7 @@ int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
     const bool match =
         pattern.empty() ||
         (byNumber     ? k.key == number
-         : byDatabase ? pattern == DatabaseName(k.key)
+         : byDatabase ? pattern == DatabaseNameOf(k.key)
                       : (Lower(k.name) + "\n" + Lower(k.slots)).find(Lower(pattern)) != std::string::npos);
     if (match) shown.push_back(&k);
   }
@@ -99,7 +87,7 @@ int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
     Json list = Json::array();
     for (const auto *k : shown) {
       Json o = Json::object();
-      o.set("database", DatabaseName(k->key));
+      o.set("database", DatabaseNameOf(k->key));
       o.set("key", k->key);
       o.set("keyHex", HexKey(k->key));
       o.set("name", k->name);
@@ -110,8 +98,7 @@ int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
     }
     Json o = Json::object();
     o.set("keys", std::move(list));
-    o.write(out);
-    out << '\n';
+    out << o << '\n';
   } else {
     size_t nameWidth = 4, answerWidth = 6;
     for (const auto *k : shown) {
@@ -126,7 +113,7 @@ int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
     size_t inIndex = 0;
     for (const auto *k : shown) {
       const std::string key = HexKey(k->key) + " (" + std::to_string(k->key) + ")";
-      std::snprintf(line, sizeof line, "%-8s %-14s %-*s  %-*s  %s", DatabaseName(k->key), key.c_str(),
+      std::snprintf(line, sizeof line, "%-8s %-14s %-*s  %-*s  %s", DatabaseNameOf(k->key), key.c_str(),
                     int(nameWidth), k->name, int(answerWidth), AnswerOf(*k).c_str(), k->slots);
       std::string text = line;
       text.erase(text.find_last_not_of(' ') + 1);

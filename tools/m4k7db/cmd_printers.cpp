@@ -8,6 +8,7 @@
 
 #include "args.h"
 #include "cli.h"
+#include "decode.h"
 #include "engine/image.h"
 #include "json.h"
 #include "platform/posix/printer_data_file.h"
@@ -61,7 +62,6 @@ std::map<std::string, int32_t> valueNumbers() {
   // A printer-data select names its value by a 16-bit number, so asking key
   // 8 for each of them finds every name the module can read.
   std::map<std::string, int32_t> numbers;
-  const DatabaseInfo &root = DatabaseOf(m4k7::Database::Root);
   int32_t ints[1] = {0};
   const char *strings[1] = {nullptr};
   AccessRequest request{};
@@ -71,28 +71,29 @@ std::map<std::string, int32_t> valueNumbers() {
   request.stringParams = strings;
   for (int32_t number = 0; number <= 0xFFFF; ++number) {
     ints[0] = number;
-    Answer a = Ask(root, m4k7::kValueNameKey, request);
-    if (a.status != M4K7DB_OK) continue;
-    std::u16string name(a.bytes.size() / 2, u'\0');
-    for (size_t k = 0; k < name.size(); ++k) name[k] = char16_t(a.bytes[2 * k] | (a.bytes[2 * k + 1] << 8));
-    if (size_t nul = name.find(u'\0'); nul != std::u16string::npos) name.resize(nul);
-    numbers.emplace(Utf16ToUtf8(name), number);
+    Answer a = Ask(DatabaseOf(m4k7::Database::Root), m4k7::kValueNameKey, request);
+    if (a.status == M4K7DB_OK) numbers.emplace(WideOf(a.bytes).text, number);
   }
   return numbers;
 }
 
-std::string valueText(const pd::Value &v) {
-  if (v.kind == pd::ValueKind::kDword && v.bytes.size() == 4) {
-    uint32_t d = uint32_t(v.bytes[0]) | uint32_t(v.bytes[1]) << 8 | uint32_t(v.bytes[2]) << 16 |
-                 uint32_t(v.bytes[3]) << 24;
-    return "dword " + std::to_string(d) + " (" + Hex32(d) + ")";
-  }
+std::string dwordText(uint32_t d) { return "dword " + std::to_string(d) + " (" + Hex32(d) + ")"; }
+
+std::string valueText(const pd::Value &v, const uint32_t *dword) {
+  if (dword) return dwordText(*dword);
   std::string text = "hex, " + std::to_string(v.bytes.size()) + " byte" + (v.bytes.size() == 1 ? "" : "s");
   if (!v.bytes.empty()) text += ": " + HexBytes(v.bytes);
   if (v.bytes.size() > 4) text += " (longer than 4 bytes: the module cannot read it)";
   return text;
 }
 
+std::string valueLabel(const std::string &name) {
+  std::string label = "  " + name;
+  label.resize(std::max<size_t>(label.size() + 2, 40), ' ');
+  return label;
+}
+
+// The module's own open, to show what a caller gets.
 bool Opens(const std::string &utf8Name) {
   std::u16string name;
   PrinterHandle h = nullptr;
@@ -105,14 +106,13 @@ bool Opens(const std::string &utf8Name) {
 #if defined(M4K7DB_HAVE_CUPS)
 // The destinations the module opens when no file is named, with the options
 // that root key 8 names: the values the module reads.
-int ListCupsDestinations(bool json, std::ostream &out) {
+Json cupsDestinations(std::ostream &text) {
   cups_dest_t *dests = nullptr;
   const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
   const std::map<std::string, int32_t> numbers = valueNumbers();
   Json printers = Json::array();
-  if (!json)
-    out << "CUPS destinations (M4K7DB_PRINTER_DATA is not set): " << count << " printer"
-        << (count == 1 ? "" : "s") << (count == 0 ? " (no scheduler answered, or it has none)" : "") << '\n';
+  text << "CUPS destinations (M4K7DB_PRINTER_DATA is not set): " << count << " printer"
+       << (count == 1 ? "" : "s") << (count == 0 ? " (no scheduler answered, or it has none)" : "") << '\n';
   for (int d = 0; d < count; ++d) {
     const cups_dest_t &dest = dests[d];
     if (dest.instance) continue; // the module opens destinations by name alone
@@ -120,7 +120,7 @@ int ListCupsDestinations(bool json, std::ostream &out) {
     Json pj = Json::object(), values = Json::array();
     pj.set("name", dest.name);
     pj.set("opens", opens);
-    if (!json) out << "\n[" << dest.name << "]  " << (opens ? "opens" : "does not open") << '\n';
+    text << "\n[" << dest.name << "]  " << (opens ? "opens" : "does not open") << '\n';
     for (int o = 0; o < dest.num_options; ++o) {
       const std::string name = dest.options[o].name;
       auto number = numbers.find(name);
@@ -133,48 +133,106 @@ int ListCupsDestinations(bool json, std::ostream &out) {
       vj.set("text", dest.options[o].value);
       if (readable) vj.set("value", value);
       values.push(std::move(vj));
-      if (!json) {
-        std::string label = "  " + name;
-        label.resize(std::max<size_t>(label.size() + 2, 40), ' ');
-        out << label
-            << (readable ? "dword " + std::to_string(value) + " (" + Hex32(value) + ")"
-                         : QuoteBytes(dest.options[o].value) + ", not a 32-bit number: reads fail")
-            << "  [key 8 value " << number->second << "]\n";
-      }
+      text << valueLabel(name)
+           << (readable ? dwordText(value)
+                        : QuoteBytes(dest.options[o].value) + ", not a 32-bit number: reads fail")
+           << "  [key 8 value " << number->second << "]\n";
     }
     pj.set("values", std::move(values));
     printers.push(std::move(pj));
   }
   cupsFreeDests(count, dests);
-  if (json) {
-    Json report = Json::object();
-    report.set("store", "cups");
-    report.set("printers", std::move(printers));
-    report.write(out);
-    out << '\n';
-  }
-  return kExitOk;
+  Json report = Json::object();
+  report.set("store", "cups");
+  report.set("printers", std::move(printers));
+  return report;
 }
 #endif
+
+// The printers of a printer-data file, with its malformed lines: 0 when
+// there are none, else 1.
+int fileStore(const std::string &path, const std::string &content, std::ostream &text, Json *out) {
+  const pd::File parsed = pd::ParseFile(content);
+  const std::map<std::string, int32_t> numbers = valueNumbers();
+  Json report = Json::object(), printers = Json::array(), malformed = Json::array();
+  report.set("store", "file");
+  report.set("file", path);
+  text << "printer-data file " << path << ": " << parsed.printers.size() << " printer"
+       << (parsed.printers.size() == 1 ? "" : "s") << "\n";
+  for (const pd::Printer &printer : parsed.printers) {
+    const bool opens = Opens(printer.name);
+    Json pj = Json::object(), values = Json::array();
+    pj.set("name", printer.name);
+    pj.set("line", printer.line);
+    pj.set("opens", opens);
+    text << "\n[" << printer.name << "]  line " << printer.line << ", "
+         << (opens ? "opens" : "does not open");
+    if (opens != printer.opens) {
+      pj.set("parserOpens", printer.opens);
+      text << " (the file's parser says it " << (printer.opens ? "opens" : "does not") << ")";
+    }
+    text << '\n';
+    for (const pd::Value &v : printer.values) {
+      const bool isDword = v.kind == pd::ValueKind::kDword && v.bytes.size() == 4;
+      const uint32_t dword = isDword ? uint32_t(v.bytes[0]) | uint32_t(v.bytes[1]) << 8 |
+                                           uint32_t(v.bytes[2]) << 16 | uint32_t(v.bytes[3]) << 24
+                                     : 0;
+      Json vj = Json::object();
+      vj.set("name", v.name);
+      vj.set("line", v.line);
+      vj.set("kind", v.kind == pd::ValueKind::kDword ? "dword" : "hex");
+      vj.set("hex", HexBytes(v.bytes));
+      if (isDword) vj.set("value", dword);
+      text << valueLabel(v.name) << valueText(v, isDword ? &dword : nullptr);
+      if (auto number = numbers.find(v.name); number != numbers.end()) {
+        vj.set("number", number->second);
+        text << "  [key 8 value " << number->second << "]";
+      }
+      text << "  (line " << v.line << ")\n";
+      values.push(std::move(vj));
+    }
+    if (printer.values.empty()) text << "  (no values)\n";
+    pj.set("values", std::move(values));
+    printers.push(std::move(pj));
+  }
+  report.set("printers", std::move(printers));
+  if (!parsed.malformed.empty()) text << "\nmalformed lines:\n";
+  for (const pd::Malformed &m : parsed.malformed) {
+    Json mj = Json::object();
+    mj.set("line", m.line);
+    mj.set("reason", m.reason);
+    text << "  line " << m.line << ": " << m.reason;
+    if (m.printer >= 0 && size_t(m.printer) < parsed.printers.size()) {
+      mj.set("printer", parsed.printers[size_t(m.printer)].name);
+      text << " (keeps \"" << parsed.printers[size_t(m.printer)].name << "\" from opening)\n";
+    } else {
+      text << " (before any printer: ignored)\n";
+    }
+    malformed.push(std::move(mj));
+  }
+  report.set("malformed", std::move(malformed));
+  *out = std::move(report);
+  return parsed.malformed.empty() ? kExitOk : kExitNoAnswer;
+}
 
 } // namespace
 
 int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptFormat | kAcceptFile, {"text", "json"}, &cl, &error))
-    return Usage(err, "printers", error);
-  if (cl.help) {
-    out << kHelp;
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "printers", error);
+  if (int code = StartCommand(args, {"printers", kHelp, kAcceptFormat | kAcceptFile}, &cl, out, err);
+      code != kGoOn)
+    return code;
+  const bool json = cl.format == "json";
+  std::ostream discard(nullptr);
+  std::ostream &text = json ? discard : out;
   std::string path = cl.file;
   if (!cl.hasFile) {
     const char *env = std::getenv("M4K7DB_PRINTER_DATA");
     if (!env || !*env) {
 #if defined(M4K7DB_HAVE_CUPS)
-      return ListCupsDestinations(cl.format == "json", out);
+      Json report = cupsDestinations(text);
+      if (json) out << report << '\n';
+      return kExitOk;
 #else
       err << "m4k7db printers: M4K7DB_PRINTER_DATA is not set and this build reads no CUPS destinations, so "
              "no "
@@ -184,95 +242,21 @@ int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
     }
     path = env;
   }
+  // An empty file reads as no data at all; only a missing one is an error.
   std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  if (!file || !(text << file.rdbuf())) {
-    // An empty file reads as no data at all; only a missing one is an error.
-    if (!file) {
-      err << "m4k7db printers: cannot read \"" << path << "\"\n";
-      return kExitError;
-    }
+  if (!file) {
+    err << "m4k7db printers: cannot read \"" << path << "\"\n";
+    return kExitError;
   }
+  std::stringstream content;
+  content << file.rdbuf();
   // The module reads the file its variable names: point it at this one so
   // that "opens" below is the module's own answer for this file.
   if (cl.hasFile) setenv("M4K7DB_PRINTER_DATA", path.c_str(), 1);
-  pd::File parsed = pd::ParseFile(text.str());
-  std::map<std::string, int32_t> numbers = valueNumbers();
-  bool json = cl.format == "json";
-
-  Json report = Json::object();
-  report.set("store", "file");
-  report.set("file", path);
-  Json printers = Json::array();
-  if (!json)
-    out << "printer-data file " << path << ": " << parsed.printers.size() << " printer"
-        << (parsed.printers.size() == 1 ? "" : "s") << "\n";
-  for (size_t p = 0; p < parsed.printers.size(); ++p) {
-    const pd::Printer &printer = parsed.printers[p];
-    // The module's own open, to show what a caller gets.
-    const bool opens = Opens(printer.name);
-    Json pj = Json::object();
-    pj.set("name", printer.name);
-    pj.set("line", printer.line);
-    pj.set("opens", opens);
-    if (opens != printer.opens) pj.set("parserOpens", printer.opens);
-    if (!json) {
-      out << "\n[" << printer.name << "]  line " << printer.line << ", "
-          << (opens ? "opens" : "does not open");
-      if (opens != printer.opens)
-        out << " (the file's parser says it " << (printer.opens ? "opens" : "does not") << ")";
-      out << '\n';
-    }
-    Json values = Json::array();
-    for (const pd::Value &v : printer.values) {
-      Json vj = Json::object();
-      vj.set("name", v.name);
-      vj.set("line", v.line);
-      vj.set("kind", v.kind == pd::ValueKind::kDword ? "dword" : "hex");
-      vj.set("hex", HexBytes(v.bytes));
-      if (v.kind == pd::ValueKind::kDword && v.bytes.size() == 4)
-        vj.set("value", uint32_t(v.bytes[0]) | uint32_t(v.bytes[1]) << 8 | uint32_t(v.bytes[2]) << 16 |
-                            uint32_t(v.bytes[3]) << 24);
-      auto number = numbers.find(v.name);
-      if (number != numbers.end()) vj.set("number", number->second);
-      values.push(std::move(vj));
-      if (!json) {
-        std::string label = "  " + v.name;
-        label.resize(std::max<size_t>(label.size() + 2, 40), ' ');
-        out << label << valueText(v);
-        if (number != numbers.end()) out << "  [key 8 value " << number->second << "]";
-        out << "  (line " << v.line << ")\n";
-      }
-    }
-    if (!json && printer.values.empty()) out << "  (no values)\n";
-    pj.set("values", std::move(values));
-    printers.push(std::move(pj));
-  }
-  report.set("printers", std::move(printers));
-  Json malformed = Json::array();
-  if (!json && !parsed.malformed.empty()) out << "\nmalformed lines:\n";
-  for (const pd::Malformed &m : parsed.malformed) {
-    Json mj = Json::object();
-    mj.set("line", m.line);
-    mj.set("reason", m.reason);
-    if (m.printer >= 0 && size_t(m.printer) < parsed.printers.size())
-      mj.set("printer", parsed.printers[size_t(m.printer)].name);
-    malformed.push(std::move(mj));
-    if (!json) {
-      out << "  line " << m.line << ": " << m.reason;
-      if (m.printer >= 0 && size_t(m.printer) < parsed.printers.size())
-        out << " (keeps \"" << parsed.printers[size_t(m.printer)].name << "\" from opening)";
-      else
-        out << " (before any printer: ignored)";
-      out << '\n';
-    }
-  }
-  report.set("malformed", std::move(malformed));
-  if (json) {
-    report.write(out);
-    out << '\n';
-  }
-  return parsed.malformed.empty() ? kExitOk : kExitNoAnswer;
+  Json report;
+  const int code = fileStore(path, content.str(), text, &report);
+  if (json) out << report << '\n';
+  return code;
 }
 
 } // namespace m4k7cli

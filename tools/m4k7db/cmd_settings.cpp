@@ -49,14 +49,6 @@ struct ListAnswer {
   std::vector<ListItemView> items;
 };
 
-ListAnswer askList(uint16_t key, OwnedRequest &request) {
-  Answer a = Ask(DatabaseOf(m4k7::Database::Driver), key, request.view());
-  ListAnswer out;
-  out.status = a.status;
-  if (a.status == M4K7DB_OK) out.items = ItemsOf(a.bytes);
-  return out;
-}
-
 std::string marked(const ListItemView &item) {
   std::string text = std::to_string(item.id);
   if (item.mark == 1)
@@ -86,49 +78,38 @@ Json listJson(const ListAnswer &list) {
   return j;
 }
 
-std::string help() {
-  std::string text = kHelp;
-  text.replace(text.find("%SETTINGS%"), 10, SettingsHelp());
-  return text;
-}
-
 } // namespace
 
 int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  std::string error;
-  if (!ParseCommandLine(args, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults, {"text", "json"}, &cl,
-                        &error))
-    return Usage(err, "settings", error);
-  if (cl.help) {
-    out << help();
-    return kExitOk;
-  }
-  if (error = PositionalError(cl, 0, 0); !error.empty()) return Usage(err, "settings", error);
+  const CommandSpec spec{"settings", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults};
+  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
-  if (!BuildRequest(db, cl.settings, &request, &error, err)) return Usage(err, "settings", error);
+  if (int code = BuildCommandRequest(db, cl, "settings", &request, err); code != kGoOn) return code;
   if (request.ints.size() < 82)
     return Usage(err, "settings", "the driver's lists read slots up to I[81]: give --ints 82 or more");
-  bool json = cl.format == "json";
+  const bool json = cl.format == "json";
+  std::ostream discard(nullptr);
+  std::ostream &text = json ? discard : out;
   int code = kExitOk;
-  auto note = [&](AccessStatus s) {
-    if (s < 0) code = kExitError;
+  // Every key asked: a negative status makes the exit 2.
+  auto ask = [&](uint16_t key) {
+    Answer a = Ask(db, key, request.view());
+    if (a.status < 0) code = kExitError;
+    return ListAnswer{a.status, a.status == M4K7DB_OK ? ItemsOf(a.bytes) : std::vector<ListItemView>()};
   };
   Json report = Json::object();
   report.set("request", request.summary());
-  if (!json)
-    out << "Driver settings the database offers\nrequest: " << request.summary() << "\n"
-        << "(* the list's marked item, *N marked N; ! no print-mode record, key 4126)\n\n";
+  text << "Driver settings the database offers\nrequest: " << request.summary() << "\n"
+       << "(* the list's marked item, *N marked N; ! no print-mode record, key 4126)\n\n";
 
   // Paper sizes do not depend on the other settings.
-  ListAnswer sizes = askList(4113, request);
-  ListAnswer printable = askList(4112, request);
-  note(sizes.status);
-  note(printable.status);
+  const ListAnswer sizes = ask(4113), printable = ask(4112);
   Json sizeJson = Json::array();
-  if (!json) out << "Paper sizes I[28] (key 4113; printable: in key 4112's list):\n";
+  text << "Paper sizes I[28] (key 4113; printable: in key 4112's list):\n";
+  if (sizes.status != M4K7DB_OK) text << "  " << listText(sizes) << '\n';
   std::vector<std::vector<std::string>> rows = {{"size", "attr1", "attr2", "printable", "name"}};
   for (const ListItemView &s : sizes.items) {
     bool isPrintable = std::any_of(printable.items.begin(), printable.items.end(),
@@ -145,26 +126,19 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
     sizeJson.push(std::move(j));
   }
   report.set("sizes", std::move(sizeJson));
-  if (!json) {
-    if (sizes.status != M4K7DB_OK) out << "  " << listText(sizes) << '\n';
-    for (const auto &row : rows) {
-      std::string line = "  ";
-      for (size_t c = 0; c < row.size(); ++c) {
-        std::string cell = row[c];
-        cell.resize(std::max<size_t>(cell.size() + 2, rows[0][c].size() + 3), ' ');
-        line += cell;
-      }
-      while (!line.empty() && line.back() == ' ') line.pop_back();
-      out << line << '\n';
-    }
-    out << '\n';
+  // Columns at least as wide as their heading and a blank, two blanks apart.
+  for (const auto &row : rows) {
+    std::string line = "  ";
+    for (size_t c = 0; c < row.size(); ++c)
+      line += row[c] + std::string(std::max(row[c].size() + 2, rows[0][c].size() + 3) - row[c].size(), ' ');
+    text << line.erase(line.find_last_not_of(' ') + 1) << '\n';
   }
+  text << '\n';
 
-  ListAnswer inks = askList(4108, request);
-  note(inks.status);
+  const ListAnswer inks = ask(4108);
   if (inks.status == M4K7DB_NOT_FOUND || inks.status == M4K7DB_UNKNOWN_KEY)
     code = std::max(code, kExitNoAnswer);
-  if (!json) out << "Ink count I[4] (key 4108): " << listText(inks) << "\n";
+  text << "Ink count I[4] (key 4108): " << listText(inks) << "\n";
   Json inkJson = Json::array();
   const uint32_t kInk = 4, kMedia = 5, kMode = 6, kQuality = 8;
   // Each level starts from the base request, so that a list is asked with
@@ -173,58 +147,46 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   for (const ListItemView &ink : inks.items) {
     request.ints = base;
     request.ints[kInk] = ink.id;
-    ListAnswer media = askList(4110, request);
-    note(media.status);
-    Json ij = itemJson(ink);
-    if (!json)
-      out << "\nInk count " << ink.id << ": media I[5] (key 4110): " << listText(media) << "\n"
-          << "  media   sources I[7] (4114)  qualities I[8] (4118), each with its I[6] values (4116)\n";
-    Json mediaJson = Json::array();
+    const ListAnswer media = ask(4110);
+    Json ij = itemJson(ink), mediaJson = Json::array();
+    text << "\nInk count " << ink.id << ": media I[5] (key 4110): " << listText(media) << "\n"
+         << "  media   sources I[7] (4114)  qualities I[8] (4118), each with its I[6] values (4116)\n";
     for (const ListItemView &m : media.items) {
       request.ints[kMedia] = m.id;
       request.ints[kQuality] = base[kQuality];
       request.ints[kMode] = base[kMode];
-      ListAnswer sources = askList(4114, request);
-      ListAnswer qualities = askList(4118, request);
-      note(sources.status);
-      note(qualities.status);
-      Json mj = itemJson(m);
+      const ListAnswer sources = ask(4114), qualities = ask(4118);
+      Json mj = itemJson(m), qualityJson = Json::array();
       mj.set("sources", listJson(sources));
       std::string qualityText;
-      Json qualityJson = Json::array();
       for (const ListItemView &q : qualities.items) {
         request.ints[kQuality] = q.id;
         request.ints[kMode] = base[kMode];
-        ListAnswer modes = askList(4116, request);
-        note(modes.status);
-        Json qj = itemJson(q);
+        const ListAnswer modes = ask(4116);
+        Json qj = itemJson(q), modeJson = Json::array();
         qj.set("attr1", q.attr1);
         qj.set("attr2", q.attr2);
-        Json modeJson = Json::array();
         std::string modeText;
         for (const ListItemView &mode : modes.items) {
           request.ints[kMode] = mode.id;
-          Answer record = Ask(db, kPrintModeKey, request.view());
-          note(record.status);
+          const bool hasRecord = ask(kPrintModeKey).status == M4K7DB_OK;
           Json mo = itemJson(mode);
-          mo.set("printMode", record.status == M4K7DB_OK);
+          mo.set("printMode", hasRecord);
           modeJson.push(std::move(mo));
-          modeText += (modeText.empty() ? "" : " ") + marked(mode) + (record.status == M4K7DB_OK ? "" : "!");
+          modeText += (modeText.empty() ? "" : " ") + marked(mode) + (hasRecord ? "" : "!");
         }
-        if (modes.status != M4K7DB_OK) modeText = listText(modes);
         qj.set("modes", std::move(modeJson));
         qualityJson.push(std::move(qj));
-        qualityText += (qualityText.empty() ? "" : "  ") + marked(q) + ": " + modeText;
+        qualityText += (qualityText.empty() ? "" : "  ") + marked(q) + ": " +
+                       (modes.status == M4K7DB_OK ? modeText : listText(modes));
       }
-      if (qualities.status != M4K7DB_OK) qualityText = listText(qualities);
       mj.set("qualities", std::move(qualityJson));
       mediaJson.push(std::move(mj));
-      if (!json) {
-        std::string name = marked(m), src = listText(sources);
-        name.resize(std::max<size_t>(name.size() + 1, 8), ' ');
-        src.resize(std::max<size_t>(src.size() + 1, 21), ' ');
-        out << "  " << name << src << qualityText << '\n';
-      }
+      std::string name = marked(m), src = listText(sources);
+      name.resize(std::max<size_t>(name.size() + 1, 8), ' ');
+      src.resize(std::max<size_t>(src.size() + 1, 21), ' ');
+      text << "  " << name << src << (qualities.status == M4K7DB_OK ? qualityText : listText(qualities))
+           << '\n';
     }
     ij.set("media", std::move(mediaJson));
     inkJson.push(std::move(ij));
@@ -235,17 +197,11 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   if (base[52] != 5) {
     request.ints = base;
     request.ints[52] = 5;
-    ListAnswer full = askList(4114, request);
-    note(full.status);
+    const ListAnswer full = ask(4114);
     report.set("fullLengthSources", listJson(full));
-    if (!json)
-      out << "\nWith margin mode I[52]=5 (full-length page), paper sources (4114): " << listText(full)
-          << '\n';
+    text << "\nWith margin mode I[52]=5 (full-length page), paper sources (4114): " << listText(full) << '\n';
   }
-  if (json) {
-    report.write(out);
-    out << '\n';
-  }
+  if (json) out << report << '\n';
   return code;
 }
 

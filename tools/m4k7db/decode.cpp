@@ -44,20 +44,11 @@ std::string commandName(const EscPiece &p) {
 
 std::vector<std::string> splitLines(const uint8_t *bytes, size_t count, bool *openLine) {
   std::vector<std::string> lines;
-  std::string current;
-  *openLine = false;
-  for (size_t i = 0; i < count; ++i) {
-    if (bytes[i] == '\n') {
-      lines.push_back(current);
-      current.clear();
-    } else {
-      current += char(bytes[i]);
-    }
-  }
-  if (!current.empty()) {
-    lines.push_back(current);
-    *openLine = true;
-  }
+  std::string_view rest(reinterpret_cast<const char *>(bytes), count);
+  for (size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1))
+    lines.emplace_back(rest.substr(0, end));
+  *openLine = !rest.empty();
+  if (*openLine) lines.emplace_back(rest);
   return lines;
 }
 
@@ -152,7 +143,15 @@ void writeZeroOrHex(std::ostream &out, const char *title, const std::vector<uint
   }
 }
 
-void writePrintMode(std::ostream &out, const PrintModeView &v, int indent) {
+// "type" in the JSON form, by EscPiece::Type.
+const char *const kPieceTypes[] = {"command", "controlBlock", "reset", "escape", "text", "truncated"};
+
+// Unsigned fields of a record, by the record's own layout.
+template <class T, size_t N> std::vector<T> fields(const T (&values)[N]) {
+  return std::vector<T>(values, values + N);
+}
+
+void printMode(const PrintModeView &v, int indent, std::ostream &out, Json *o) {
   out << pad(indent) << "print-mode record, 192 bytes\n";
   out << pad(indent) << "section 1 (bytes 0-47):\n";
   std::vector<std::vector<std::string>> rows = {{"byte", "value", ""}};
@@ -171,57 +170,47 @@ void writePrintMode(std::ostream &out, const PrintModeView &v, int indent) {
   writeZeroOrHex(out, "  bytes 20-35", v.section3Rest, indent);
   writeZeroOrHex(out, "section 4 (bytes 124-171)", v.section4, indent);
   writeZeroOrHex(out, "bytes 172-191", v.tail, indent);
+
+  auto section = [](const std::vector<uint8_t> &b) {
+    Json j = Json::object();
+    j.set("hex", HexBytes(b));
+    j.set("allZero", allZero(b));
+    return j;
+  };
+  Json s1 = Json::object(), s3 = Json::object();
+  s1.set("fields", Json::arrayOf(fields(v.section1)));
+  s1.set("tableFile", v.tableFile);
+  s3.set("fields16", Json::arrayOf(fields(v.section3Short)));
+  s3.set("fields32", Json::arrayOf(fields(v.section3Long)));
+  s3.set("rest", HexBytes(v.section3Rest));
+  o->set("kind", "printMode");
+  o->set("section1", std::move(s1));
+  o->set("section2", section(v.section2));
+  o->set("section3", std::move(s3));
+  o->set("section4", section(v.section4));
+  o->set("tail", HexBytes(v.tail));
 }
 
-void writeItems(std::ostream &out, const std::vector<ListItemView> &items, size_t size, int indent) {
+void itemList(const std::vector<uint8_t> &bytes, int indent, std::ostream &out, Json *o) {
+  const std::vector<ListItemView> items = ItemsOf(bytes);
   out << pad(indent) << "item list, " << items.size() << " item" << (items.size() == 1 ? "" : "s") << ":\n";
   std::vector<std::vector<std::string>> rows = {{"id", "attr1", "attr2", "attr3", "mark"}};
-  for (const ListItemView &i : items)
-    rows.push_back({std::to_string(i.id), std::to_string(i.attr1), std::to_string(i.attr2),
-                    std::to_string(i.attr3), std::to_string(i.mark)});
-  writeTable(out, rows, indent + 2);
-  if (size % 20) out << pad(indent) << "(" << size % 20 << " bytes after the last whole item)\n";
-}
-
-Json piecesJson(const std::vector<EscPiece> &pieces) {
   Json list = Json::array();
-  for (const EscPiece &p : pieces) {
-    Json j = Json::object();
-    j.set("offset", p.offset);
-    switch (p.type) {
-    case EscPiece::Type::Command:
-      j.set("type", "command");
-      j.set("name", commandName(p));
-      j.set("length", p.data.size());
-      j.set("data", HexBytes(p.data));
-      break;
-    case EscPiece::Type::ControlBlock:
-      j.set("type", "controlBlock");
-      j.set("name", commandName(p));
-      j.set("params", HexBytes(p.data));
-      j.set("lines", Json::arrayOf(p.lines));
-      break;
-    case EscPiece::Type::Reset:
-      j.set("type", "reset");
-      j.set("name", commandName(p));
-      break;
-    case EscPiece::Type::Escape:
-      j.set("type", "escape");
-      j.set("name", commandName(p));
-      break;
-    case EscPiece::Type::Text:
-      j.set("type", "text");
-      j.set("hex", HexBytes(p.bytes));
-      if (IsPlainText(p.bytes.data(), p.bytes.size())) j.set("lines", Json::arrayOf(p.lines));
-      break;
-    case EscPiece::Type::Truncated:
-      j.set("type", "truncated");
-      j.set("hex", HexBytes(p.bytes));
-      break;
+  for (const ListItemView &i : items) {
+    const int32_t values[] = {i.id, i.attr1, i.attr2, i.attr3, i.mark};
+    Json item = Json::object();
+    rows.emplace_back();
+    for (size_t f = 0; f < 5; ++f) {
+      rows.back().push_back(std::to_string(values[f]));
+      item.set(rows[0][f], values[f]);
     }
-    list.push(std::move(j));
+    list.push(std::move(item));
   }
-  return list;
+  writeTable(out, rows, indent + 2);
+  if (bytes.size() % 20)
+    out << pad(indent) << "(" << bytes.size() % 20 << " bytes after the last whole item)\n";
+  o->set("kind", "itemList");
+  o->set("items", std::move(list));
 }
 
 } // namespace
@@ -331,9 +320,15 @@ std::vector<EscPiece> SplitCommands(const uint8_t *bytes, size_t count) {
   return pieces;
 }
 
+WideAnswer WideOf(const std::vector<uint8_t> &bytes) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
+  const bool terminated = !units.empty() && units.back() == 0;
+  return {Utf16ToUtf8(std::u16string_view(units).substr(0, units.find(u'\0'))), units.size(), terminated};
+}
+
 std::vector<ListItemView> ItemsOf(const std::vector<uint8_t> &bytes) {
   std::vector<ListItemView> items(bytes.size() / 20);
-  static_assert(sizeof(ListItemView) == 20);
   if (!items.empty()) std::memcpy(items.data(), bytes.data(), items.size() * 20);
   return items;
 }
@@ -353,32 +348,47 @@ bool PrintModeOf(const std::vector<uint8_t> &bytes, PrintModeView *v) {
   return true;
 }
 
-void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int indent) {
+Json DecodeCommands(const std::vector<uint8_t> &bytes, int indent, std::ostream &out) {
+  auto writeLines = [&](const EscPiece &p) {
+    for (size_t l = 0; l < p.lines.size(); ++l)
+      out << pad(indent + 8) << QuoteBytes(p.lines[l])
+          << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
+  };
+  Json list = Json::array();
   for (const EscPiece &p : SplitCommands(bytes.data(), bytes.size())) {
     std::string at = "@" + std::to_string(p.offset);
     at.resize(std::max<size_t>(at.size() + 1, 6), ' ');
-    std::string name = commandName(p);
+    const std::string name = commandName(p);
+    const bool plain = IsPlainText(p.bytes.data(), p.bytes.size());
+    Json j = Json::object();
+    j.set("offset", p.offset);
+    j.set("type", kPieceTypes[int(p.type)]);
+    if (p.type == EscPiece::Type::Text || p.type == EscPiece::Type::Truncated)
+      j.set("hex", HexBytes(p.bytes));
+    else
+      j.set("name", name);
     switch (p.type) {
     case EscPiece::Type::Command:
+      j.set("length", p.data.size());
+      j.set("data", HexBytes(p.data));
       out << pad(indent) << at << name << "  length " << p.data.size() << ":  " << HexBytes(p.data);
       if (IsPlainText(p.data.data(), p.data.size()) && !p.data.empty())
         out << "  " << QuoteBytes(std::string(p.data.begin(), p.data.end()));
       out << '\n';
       break;
     case EscPiece::Type::ControlBlock:
+      j.set("params", HexBytes(p.data));
+      j.set("lines", Json::arrayOf(p.lines));
       out << pad(indent) << at << name << "  params " << HexBytes(p.data) << '\n';
-      for (size_t l = 0; l < p.lines.size(); ++l)
-        out << pad(indent + 8) << QuoteBytes(p.lines[l])
-            << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
+      writeLines(p);
       break;
     case EscPiece::Type::Reset:
     case EscPiece::Type::Escape: out << pad(indent) << at << name << '\n'; break;
     case EscPiece::Type::Text:
-      if (IsPlainText(p.bytes.data(), p.bytes.size())) {
+      if (plain) {
+        j.set("lines", Json::arrayOf(p.lines));
         out << pad(indent) << at << "text, " << p.bytes.size() << " bytes:\n";
-        for (size_t l = 0; l < p.lines.size(); ++l)
-          out << pad(indent + 8) << QuoteBytes(p.lines[l])
-              << (l + 1 == p.lines.size() && p.openLine ? " (no line feed)" : "") << '\n';
+        writeLines(p);
         if (p.lines.empty()) out << pad(indent + 8) << "(empty)\n";
       } else {
         out << pad(indent) << at << "bytes  " << HexBytes(p.bytes) << '\n';
@@ -388,142 +398,62 @@ void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int
       out << pad(indent) << at << name << "  " << HexBytes(p.bytes) << '\n';
       break;
     }
+    list.push(std::move(j));
   }
+  return list;
 }
 
-Json CommandsJson(const std::vector<uint8_t> &bytes) {
-  return piecesJson(SplitCommands(bytes.data(), bytes.size()));
-}
-
-void WriteAnswerText(std::ostream &out, const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent) {
+void DecodeAnswer(const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent, std::ostream &out,
+                  Json *o) {
+  o->set("detail", kind.detail);
+  const std::vector<int32_t> ints = IntsOf(bytes);
+  PrintModeView record;
   switch (kind.kind) {
-  case AnswerKind::Integers: {
-    std::vector<int32_t> values = IntsOf(bytes);
-    out << pad(indent) << values.size() << " integer" << (values.size() == 1 ? "" : "s") << " ("
-        << kind.detail << ")\n";
-    writeValues(out, values, indent + 2);
+  case AnswerKind::Integers:
+    o->set("kind", "integers");
+    o->set("values", Json::arrayOf(ints));
+    out << pad(indent) << ints.size() << " integer" << (ints.size() == 1 ? "" : "s") << " (" << kind.detail
+        << ")\n";
+    writeValues(out, ints, indent + 2);
     if (bytes.size() % 4) out << pad(indent) << "(" << bytes.size() % 4 << " bytes after the last integer)\n";
     return;
-  }
   case AnswerKind::Wide: {
-    std::u16string units(bytes.size() / 2, u'\0');
-    if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
-    bool terminated = !units.empty() && units.back() == 0;
-    std::u16string_view text(units);
-    if (size_t nul = text.find(u'\0'); nul != std::u16string_view::npos) text = text.substr(0, nul);
-    out << pad(indent) << "name (" << kind.detail << "), " << units.size() << " UTF-16 units"
-        << (terminated ? " with the terminating zero" : ", not zero-terminated") << ":\n";
-    out << pad(indent + 2) << QuoteBytes(Utf16ToUtf8(text)) << '\n';
+    const WideAnswer w = WideOf(bytes);
+    o->set("kind", "wide");
+    o->set("text", w.text);
+    o->set("units", w.units);
+    o->set("terminated", w.terminated);
+    out << pad(indent) << "name (" << kind.detail << "), " << w.units << " UTF-16 units"
+        << (w.terminated ? " with the terminating zero" : ", not zero-terminated") << ":\n";
+    out << pad(indent + 2) << QuoteBytes(w.text) << '\n';
     return;
   }
-  case AnswerKind::PrintableArea: {
-    std::vector<int32_t> v = IntsOf(bytes);
-    if (v.size() == 4 && bytes.size() == 16) {
-      out << pad(indent) << "printable area (" << kind.detail << "), 0.01 mm:\n";
-      out << pad(indent + 2) << "left " << v[0] << "  width " << v[1] << "  top " << v[2] << "  length "
-          << v[3] << '\n';
-      return;
-    }
-    break;
-  }
-  case AnswerKind::ItemList: writeItems(out, ItemsOf(bytes), bytes.size(), indent); return;
-  case AnswerKind::PrintMode: {
-    PrintModeView v;
-    if (PrintModeOf(bytes, &v)) {
-      writePrintMode(out, v, indent);
-      return;
-    }
+  case AnswerKind::PrintableArea:
+    if (ints.size() != 4 || bytes.size() != 16) break;
+    o->set("kind", "printableArea");
+    o->set("left", ints[0]);
+    o->set("width", ints[1]);
+    o->set("top", ints[2]);
+    o->set("length", ints[3]);
+    out << pad(indent) << "printable area (" << kind.detail << "), 0.01 mm:\n";
+    out << pad(indent + 2) << "left " << ints[0] << "  width " << ints[1] << "  top " << ints[2]
+        << "  length " << ints[3] << '\n';
+    return;
+  case AnswerKind::ItemList: itemList(bytes, indent, out, o); return;
+  case AnswerKind::PrintMode:
+    if (PrintModeOf(bytes, &record)) return printMode(record, indent, out, o);
     out << pad(indent) << "(not the 192 bytes of a print-mode record)\n";
     break;
-  }
   default: break;
   }
   // Bytes, commands and anything that did not decode.
+  o->set("kind", kind.kind == AnswerKind::Commands ? "commands" : "bytes");
+  o->set("hex", HexBytes(bytes));
   out << pad(indent) << bytes.size() << " byte" << (bytes.size() == 1 ? "" : "s") << " (" << kind.detail
       << "):\n";
   hexDump(out, bytes, indent + 2);
-  if (!bytes.empty()) {
-    out << pad(indent) << "as commands:\n";
-    WriteCommandsText(out, bytes, indent + 2);
-  }
-}
-
-void AddAnswerJson(Json *o, const KindInfo &kind, const std::vector<uint8_t> &bytes) {
-  o->set("detail", kind.detail);
-  switch (kind.kind) {
-  case AnswerKind::Integers: {
-    o->set("kind", "integers");
-    o->set("values", Json::arrayOf(IntsOf(bytes)));
-    return;
-  }
-  case AnswerKind::Wide: {
-    std::u16string units(bytes.size() / 2, u'\0');
-    if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
-    bool terminated = !units.empty() && units.back() == 0;
-    std::u16string_view text(units);
-    if (size_t nul = text.find(u'\0'); nul != std::u16string_view::npos) text = text.substr(0, nul);
-    o->set("kind", "wide");
-    o->set("text", Utf16ToUtf8(text));
-    o->set("units", units.size());
-    o->set("terminated", terminated);
-    return;
-  }
-  case AnswerKind::PrintableArea: {
-    std::vector<int32_t> v = IntsOf(bytes);
-    if (v.size() == 4 && bytes.size() == 16) {
-      o->set("kind", "printableArea");
-      o->set("left", v[0]);
-      o->set("width", v[1]);
-      o->set("top", v[2]);
-      o->set("length", v[3]);
-      return;
-    }
-    break;
-  }
-  case AnswerKind::ItemList: {
-    o->set("kind", "itemList");
-    Json items = Json::array();
-    for (const ListItemView &i : ItemsOf(bytes)) {
-      Json item = Json::object();
-      item.set("id", i.id);
-      item.set("attr1", i.attr1);
-      item.set("attr2", i.attr2);
-      item.set("attr3", i.attr3);
-      item.set("mark", i.mark);
-      items.push(std::move(item));
-    }
-    o->set("items", std::move(items));
-    return;
-  }
-  case AnswerKind::PrintMode: {
-    PrintModeView v;
-    if (!PrintModeOf(bytes, &v)) break;
-    o->set("kind", "printMode");
-    Json s1 = Json::object();
-    s1.set("fields", Json::arrayOf(std::vector<uint16_t>(v.section1, v.section1 + 14)));
-    s1.set("tableFile", v.tableFile);
-    o->set("section1", std::move(s1));
-    Json s2 = Json::object();
-    s2.set("hex", HexBytes(v.section2));
-    s2.set("allZero", allZero(v.section2));
-    o->set("section2", std::move(s2));
-    Json s3 = Json::object();
-    s3.set("fields16", Json::arrayOf(std::vector<uint16_t>(v.section3Short, v.section3Short + 4)));
-    s3.set("fields32", Json::arrayOf(std::vector<int32_t>(v.section3Long, v.section3Long + 3)));
-    s3.set("rest", HexBytes(v.section3Rest));
-    o->set("section3", std::move(s3));
-    Json s4 = Json::object();
-    s4.set("hex", HexBytes(v.section4));
-    s4.set("allZero", allZero(v.section4));
-    o->set("section4", std::move(s4));
-    o->set("tail", HexBytes(v.tail));
-    return;
-  }
-  default: break;
-  }
-  o->set("kind", kind.kind == AnswerKind::Commands ? "commands" : "bytes");
-  o->set("hex", HexBytes(bytes));
-  o->set("commands", CommandsJson(bytes));
+  if (!bytes.empty()) out << pad(indent) << "as commands:\n";
+  o->set("commands", DecodeCommands(bytes, indent + 2, out));
 }
 
 } // namespace m4k7cli

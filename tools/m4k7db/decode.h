@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "drvlists/drvlists.h"
 #include "json.h"
 
 namespace m4k7cli {
@@ -58,10 +59,9 @@ struct EscPiece {
 };
 std::vector<EscPiece> SplitCommands(const uint8_t *bytes, size_t count);
 
-// The fixed records.
-struct ListItemView {
-  int32_t id, attr1, attr2, attr3, mark;
-};
+// The fixed records: an item of a list (the list services' own record) and
+// the print-mode record.
+using ListItemView = m4k7::ListItem;
 std::vector<ListItemView> ItemsOf(const std::vector<uint8_t> &bytes); // whole 20-byte records only
 
 struct PrintModeView {
@@ -75,13 +75,22 @@ struct PrintModeView {
 };
 bool PrintModeOf(const std::vector<uint8_t> &bytes, PrintModeView *view); // false unless 192 bytes
 
-// The answer as text, every line prefixed by indent blanks.
-void WriteAnswerText(std::ostream &out, const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent);
-// The answer as members of a JSON object: "kind", and the decoded fields.
-void AddAnswerJson(Json *object, const KindInfo &kind, const std::vector<uint8_t> &bytes);
+// A UTF-16 name: its text up to the first zero, its length in units, and
+// whether its last unit is the terminating zero.
+struct WideAnswer {
+  std::string text; // UTF-8
+  size_t units = 0;
+  bool terminated = false;
+};
+WideAnswer WideOf(const std::vector<uint8_t> &bytes);
 
-// Decoded command pieces alone, for the job listing.
-void WriteCommandsText(std::ostream &out, const std::vector<uint8_t> &bytes, int indent);
-Json CommandsJson(const std::vector<uint8_t> &bytes);
+// The answer decoded by its kind, as text on out (every line prefixed by
+// indent blanks) and as members of the JSON object *o: "detail", "kind"
+// and the decoded fields.
+void DecodeAnswer(const KindInfo &kind, const std::vector<uint8_t> &bytes, int indent, std::ostream &out,
+                  Json *o);
+// Command bytes split into their pieces, as text on out and as the JSON list
+// returned.
+Json DecodeCommands(const std::vector<uint8_t> &bytes, int indent, std::ostream &out);
 
 } // namespace m4k7cli

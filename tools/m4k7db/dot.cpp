@@ -39,17 +39,21 @@ struct Graph {
   std::deque<uint32_t> queue;
   std::set<std::string> broken;
 
+  // An edge to a red node (drawn once) for a reference that cannot be
+  // followed.
+  void brokenEdge(const std::string &from, const std::string &name, const std::string &label,
+                  const std::string &attrs) {
+    if (broken.insert(name).second)
+      out << "  " << name << " [label=" << DotQuote(label) << ", color=red, fontcolor=red];\n";
+    out << "  " << from << " -> " << name << attrs << ";\n";
+  }
+
   // An edge to a node index, or to a red node when the index is bad.
   void edge(const std::string &from, uint32_t to, const std::string &label) {
     std::string attrs = label.empty() ? "" : " [label=" + DotQuote(label) + "]";
-    if (!image.nodes || to >= image.nodeCount) {
-      std::string missing = "missing" + std::to_string(to);
-      if (broken.insert(missing).second)
-        out << "  " << missing << " [label=" << DotQuote("#" + std::to_string(to) + "\npast the node table")
-            << ", color=red, fontcolor=red];\n";
-      out << "  " << from << " -> " << missing << attrs << ";\n";
-      return;
-    }
+    if (!image.nodes || to >= image.nodeCount)
+      return brokenEdge(from, "missing" + std::to_string(to),
+                        "#" + std::to_string(to) + "\npast the node table", attrs);
     out << "  " << from << " -> " << id(to) << attrs << ";\n";
     if (seen.insert(to).second) queue.push_back(to);
   }
@@ -62,11 +66,7 @@ struct Graph {
       std::string label;
       if (!image.nodes || at >= image.nodeCount ||
           !m4k7::imageview::DescribeEntry(image, image.nodes[at], &label)) {
-        std::string bad = "bad" + std::to_string(at);
-        if (broken.insert(bad).second)
-          out << "  " << bad << " [label=" << DotQuote("#" + std::to_string(at) + "\nnot a case")
-              << ", color=red, fontcolor=red];\n";
-        out << "  " << id(from) << " -> " << bad << ";\n";
+        brokenEdge(id(from), "bad" + std::to_string(at), "#" + std::to_string(at) + "\nnot a case", "");
         continue;
       }
       edge(id(from), m4k7::operandOf(image.nodes[at]), label);

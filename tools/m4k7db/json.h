@@ -4,10 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -19,12 +19,8 @@ public:
 
   Json() = default;
   Json(bool b) : type_(Type::Bool), int_(b) {}
-  Json(int v) : type_(Type::Int), int_(v) {}
-  Json(long v) : type_(Type::Int), int_(v) {}
-  Json(long long v) : type_(Type::Int), int_(v) {}
-  Json(unsigned v) : type_(Type::Int), int_(v) {}
-  Json(unsigned long v) : type_(Type::Int), int_(int64_t(v)) {}
-  Json(unsigned long long v) : type_(Type::Int), int_(int64_t(v)) {}
+  template <class T, class = std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>>>
+  Json(T v) : type_(Type::Int), int_(int64_t(v)) {}
   Json(const char *s) : type_(Type::String), string_(s) {}
   Json(std::string s) : type_(Type::String), string_(std::move(s)) {}
   Json(std::string_view s) : type_(Type::String), string_(s) {}
@@ -45,16 +41,10 @@ public:
     return j;
   }
 
-  Type type() const { return type_; }
   // Appends to an array.
   Json &push(Json value);
   // Sets a member of an object (replacing one of the same name).
   Json &set(std::string_view name, Json value);
-  // The member of that name, or nullptr.
-  const Json *find(std::string_view name) const;
-  size_t size() const { return type_ == Type::Array ? elements_.size() : members_.size(); }
-  int64_t asInt() const { return int_; }
-  const std::string &asString() const { return string_; }
 
   // Two-space indentation; arrays of scalars stay on one line.
   void write(std::ostream &out, int indent = 0) const;
@@ -67,6 +57,11 @@ private:
   std::vector<Json> elements_;
   std::vector<std::pair<std::string, Json>> members_;
 };
+
+inline std::ostream &operator<<(std::ostream &out, const Json &j) {
+  j.write(out);
+  return out;
+}
 
 // Writes s as a JSON string literal. s is taken as UTF-8; bytes that do not
 // form valid UTF-8 are written as \u00XX (their Latin-1 reading), so the

@@ -74,6 +74,12 @@ bool InRange(const DatabaseInfo &db, uint32_t key) {
   return k >= range.first && k <= range.last;
 }
 
+const char *DatabaseNameOf(uint16_t key) {
+  for (const DatabaseInfo &db : Databases())
+    if (InRange(db, key)) return db.name;
+  return "internal";
+}
+
 OwnedRequest::~OwnedRequest() {
   if (toolHandle) m4k7db_close_printer(toolHandle);
 }
@@ -111,20 +117,19 @@ std::string OwnedRequest::describe(const std::vector<uint32_t> &slots) const {
 }
 
 std::string OwnedRequest::summary() const {
-  std::string set;
-  for (size_t i = 0; i < ints.size(); ++i)
-    if (ints[i])
-      set +=
-          (set.empty() ? "" : " ") + std::string("I[") + std::to_string(i) + "]=" + std::to_string(ints[i]);
-  std::string strs;
-  for (size_t i = 0; i < strings.size(); ++i)
-    if (!strings[i].empty())
-      strs +=
-          (strs.empty() ? "" : " ") + std::string("S[") + std::to_string(i) + "]=" + QuoteBytes(strings[i]);
-  std::string text = std::to_string(ints.size()) + " integer slot" + (ints.size() == 1 ? "" : "s");
-  if (!set.empty()) text += " (" + set + ")";
-  text += ", " + std::to_string(strings.size()) + " string slot" + (strings.size() == 1 ? "" : "s");
-  if (!strs.empty()) text += " (" + strs + ")";
+  // "N integer slots (I[4]=4 ...)": the count, then the slots in use.
+  auto slots = [](const auto &values, const char *kind, const char *letter, auto show) {
+    std::string set;
+    for (size_t i = 0; i < values.size(); ++i)
+      if (!show(values[i]).empty())
+        set += (set.empty() ? "" : " ") + std::string(letter) + std::to_string(i) + "]=" + show(values[i]);
+    return std::to_string(values.size()) + " " + kind + (values.size() == 1 ? "" : "s") +
+           (set.empty() ? "" : " (" + set + ")");
+  };
+  std::string text =
+      slots(ints, "integer slot", "I[", [](int32_t v) { return v ? std::to_string(v) : std::string(); }) +
+      ", " +
+      slots(strings, "string slot", "S[", [](const std::string &s) { return s.empty() ? s : QuoteBytes(s); });
   if (!hasName)
     text += ", no printer";
   else
@@ -209,6 +214,12 @@ bool BuildRequest(const DatabaseInfo &db, const Settings &settings, OwnedRequest
     if (settings.useHandle) request->handle = probe;
   }
   return true;
+}
+
+int BuildCommandRequest(const DatabaseInfo &db, const CommandLine &cl, std::string_view command,
+                        OwnedRequest *request, std::ostream &err) {
+  std::string error;
+  return BuildRequest(db, cl.settings, request, &error, err) ? kGoOn : Usage(err, command, error);
 }
 
 Answer Ask(const DatabaseInfo &db, uint32_t key, const AccessRequest &request) {

@@ -53,6 +53,9 @@ private:
 // message for a slot beyond the request or a name that is not UTF-8.
 bool BuildRequest(const DatabaseInfo &db, const Settings &settings, OwnedRequest *request, std::string *error,
                   std::ostream &err);
+// BuildRequest for a command: kGoOn, or the usage exit after its message.
+int BuildCommandRequest(const DatabaseInfo &db, const CommandLine &cl, std::string_view command,
+                        OwnedRequest *request, std::ostream &err);
 
 // Key 4131's (slot, value) pairs, asked with a standard driver request;
 // empty when it does not answer.
@@ -80,5 +83,8 @@ std::string StatusHint(const DatabaseInfo &db, uint32_t key, AccessStatus status
 
 // Whether the low 16 bits of the key lie in the database's range.
 bool InRange(const DatabaseInfo &db, uint32_t key);
+// The name of the database whose range holds the key: "drv", or "internal"
+// for a key no access function accepts.
+const char *DatabaseNameOf(uint16_t key);
 
 } // namespace m4k7cli

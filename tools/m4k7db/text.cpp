@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace m4k7cli {
@@ -19,51 +20,49 @@ std::string HexBytes(const uint8_t *bytes, size_t count) {
   return out;
 }
 
-std::string HexKey(uint32_t key) {
+namespace {
+std::string hexText(const char *format, uint32_t value) {
   char text[24];
-  std::snprintf(text, sizeof text, "0x%04X", unsigned(key));
+  std::snprintf(text, sizeof text, format, unsigned(value));
   return text;
 }
+} // namespace
 
-std::string Hex32(uint32_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%X", unsigned(value));
-  return text;
-}
+std::string HexKey(uint32_t key) { return hexText("0x%04X", key); }
+std::string Hex32(uint32_t value) { return hexText("0x%X", value); }
+std::string HexWord(uint32_t word) { return hexText("0x%08X", word); }
 
-std::string HexWord(uint32_t word) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%08X", unsigned(word));
-  return text;
+size_t Utf8Sequence(std::string_view s, size_t i, uint32_t *cp) {
+  const uint8_t b = uint8_t(s[i]);
+  const size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  *cp = n == 1 ? b : n == 2 ? (b & 0x1F) : n == 3 ? (b & 0x0F) : (b & 0x07);
+  for (size_t k = 1; k < n; ++k) {
+    if ((uint8_t(s[i + k]) & 0xC0) != 0x80) return 0;
+    *cp = (*cp << 6) | (uint8_t(s[i + k]) & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+  static const uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  return *cp < kMin[n] || (*cp >= 0xD800 && *cp <= 0xDFFF) || *cp > 0x10FFFF ? 0 : n;
 }
 
 bool Utf8ToUtf16(std::string_view utf8, std::u16string *out) {
   out->clear();
-  for (size_t i = 0; i < utf8.size();) {
-    uint8_t b = uint8_t(utf8[i]);
-    size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > utf8.size()) return false;
-    uint32_t cp = n == 1 ? b : n == 2 ? (b & 0x1F) : n == 3 ? (b & 0x0F) : (b & 0x07);
-    for (size_t k = 1; k < n; ++k) {
-      uint8_t c = uint8_t(utf8[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    static const uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[n] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+  for (size_t i = 0, n = 0; i < utf8.size(); i += n) {
+    uint32_t cp = 0;
+    if ((n = Utf8Sequence(utf8, i, &cp)) == 0) return false;
     if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out->push_back(char16_t(0xD800 + (cp >> 10)));
+      out->push_back(char16_t(0xD800 + ((cp - 0x10000) >> 10)));
       out->push_back(char16_t(0xDC00 + (cp & 0x3FF)));
     } else {
       out->push_back(char16_t(cp));
     }
-    i += n;
   }
   return true;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
+  static const uint8_t kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
   std::string out;
   for (size_t i = 0; i < utf16.size(); ++i) {
     uint32_t cp = utf16[i];
@@ -74,21 +73,9 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | (cp >> 6));
-      out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += char(0xE0 | (cp >> 12));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xF0 | (cp >> 18));
-      out += char(0x80 | ((cp >> 12) & 0x3F));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
+    const int n = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    out += char(n == 1 ? cp : kLead[n] | (cp >> (6 * (n - 1))));
+    for (int k = n - 2; k >= 0; --k) out += char(0x80 | ((cp >> (6 * k)) & 0x3F));
   }
   return out;
 }
@@ -96,32 +83,25 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
 std::string QuoteBytes(std::string_view bytes) {
   std::string out = "\"";
   for (char c : bytes) {
-    uint8_t b = uint8_t(c);
-    switch (c) {
-    case '\n': out += "\\n"; continue;
-    case '\t': out += "\\t"; continue;
-    case '\\': out += "\\\\"; continue;
-    case '"': out += "\\\""; continue;
-    default: break;
-    }
-    if (b < 0x20 || b >= 0x7F) {
-      out += "\\x";
-      out += kHexDigits[b >> 4];
-      out += kHexDigits[b & 0xF];
-    } else {
+    const uint8_t b = uint8_t(c);
+    if (const char *e = c == '\n'   ? "\\n"
+                        : c == '\t' ? "\\t"
+                        : c == '\\' ? "\\\\"
+                        : c == '"'  ? "\\\""
+                                    : nullptr)
+      out += e;
+    else if (b < 0x20 || b >= 0x7F)
+      out += "\\x" + HexBytes(&b, 1);
+    else
       out += c;
-    }
   }
   out += '"';
   return out;
 }
 
 bool IsPlainText(const uint8_t *bytes, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    uint8_t b = bytes[i];
-    if (!(b == '\n' || b == '\t' || (b >= 0x20 && b < 0x7F))) return false;
-  }
-  return true;
+  return std::all_of(bytes, bytes + count,
+                     [](uint8_t b) { return b == '\n' || b == '\t' || (b >= 0x20 && b < 0x7F); });
 }
 
 } // namespace m4k7cli

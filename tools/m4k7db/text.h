@@ -22,6 +22,10 @@ std::string Hex32(uint32_t value);
 // "0x0B00094C": a node word, all eight digits.
 std::string HexWord(uint32_t word);
 
+// The length of the valid UTF-8 sequence at s[i], with its code point in
+// *cp; 0 for a byte that starts none (overlong forms and surrogates
+// included).
+size_t Utf8Sequence(std::string_view s, size_t i, uint32_t *cp);
 // Decodes UTF-8; false for invalid input.
 bool Utf8ToUtf16(std::string_view utf8, std::u16string *out);
 // Unpaired surrogates become U+FFFD.

@@ -68,21 +68,14 @@ struct Recorder : m4k7::NoObserver {
     }
   }
   void Compared(ValueSource source, uint16_t selector, uint32_t read, uint32_t value) const {
-    std::string note;
-    switch (source) {
-    case ValueSource::Parameter:
-      note = "I[" + std::to_string(selector) + "] = " + std::to_string(int32_t(read));
-      break;
-    case ValueSource::PrinterData:
-      note = r->valueName + " (value " + std::to_string(selector) + ") = " + std::to_string(int32_t(read));
-      break;
-    case ValueSource::Locale: note = "the locale's country code = " + std::to_string(int32_t(read)); break;
-    }
+    static const char *const kSources[] = {" (parameter)", " (printer data)", " (locale)"};
+    std::string note = source == ValueSource::Parameter ? "I[" + std::to_string(selector) + "]"
+                       : source == ValueSource::PrinterData
+                           ? r->valueName + " (value " + std::to_string(selector) + ")"
+                           : std::string("the locale's country code");
+    note += " = " + std::to_string(int32_t(read));
     if (value != read) note += ", masked: " + std::to_string(int32_t(value)) + " (" + Hex32(value) + ")";
-    note += source == ValueSource::Parameter ? " (parameter)"
-            : source == ValueSource::Locale  ? " (locale)"
-                                             : " (printer data)";
-    r->current().notes.push_back(note);
+    r->current().notes.push_back(note + kSources[int(source)]);
   }
   void ComparedText(uint16_t slot, const char *text) const {
     const std::string note = "S[" + std::to_string(slot) + "] = " + QuoteBytes(text) + " (parameter)";
@@ -125,7 +118,7 @@ struct Recorder : m4k7::NoObserver {
     if (stop == m4k7::WalkStop::MissingInt)
       note = "needs I[" + slot + "], the request has " +
              std::to_string(request && request->intParams ? request->intParamCount : 0) + " integer slots";
-    if (stop == m4k7::WalkStop::MissingString)
+    else if (stop == m4k7::WalkStop::MissingString)
       note = "needs S[" + slot + "], the request has " +
              std::to_string(request && request->stringParams ? request->stringParamCount : 0) +
              " string slots";
@@ -133,21 +126,16 @@ struct Recorder : m4k7::NoObserver {
   }
 };
 
-AccessStatus Record(const ImageDescriptor &image, uint32_t key, const AccessRequest *request, uint32_t index,
-                    TraceNode *root, LeafDescriptor *leaf) {
+} // namespace
+
+AccessStatus RecordWalk(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                        uint32_t index, TraceNode *root, LeafDescriptor *leaf) {
   Recording recording(image, request);
   const DbNode &start = image.nodes[index];
   const AccessStatus status = m4k7::WalkObserved(image, key, request, index, start.word0, start.word1, leaf,
                                                  Recorder{{}, &recording});
   *root = recording.top.children.empty() ? TraceNode{} : std::move(recording.top.children.front());
   return status;
-}
-
-} // namespace
-
-AccessStatus RecordWalk(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
-                        uint32_t index, TraceNode *root, LeafDescriptor *leaf) {
-  return Record(image, key, request, index, root, leaf);
 }
 
 AccessStatus RecordLookup(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
@@ -165,12 +153,10 @@ AccessStatus RecordLookup(const ImageDescriptor &image, uint32_t key, const Acce
     return found;
   }
   notes->push_back("key " + HexKey(uint16_t(key)) + " starts at " + nodeRef(index));
-  return Record(image, key, request, index, root, leaf);
+  return RecordWalk(image, key, request, index, root, leaf);
 }
 
-namespace {
-
-void writeNode(std::ostream &out, const TraceNode &node, int indent, bool brief) {
+void WriteTrace(std::ostream &out, const TraceNode &node, int indent, bool brief) {
   std::string pad(size_t(indent), ' ');
   std::string head = node.index == m4k7::kNoNodeIndex ? "" : nodeRef(node.index) + ": ";
   out << pad << head << node.what << '\n';
@@ -182,17 +168,11 @@ void writeNode(std::ostream &out, const TraceNode &node, int indent, bool brief)
       ++quiet;
       continue;
     }
-    writeNode(out, c, indent + 2, brief);
+    WriteTrace(out, c, indent + 2, brief);
   }
   if (quiet)
     out << std::string(size_t(indent + 2), ' ') << "(" << quiet << " other "
         << (quiet == 1 ? "child" : "children") << " gave no answer)\n";
-}
-
-} // namespace
-
-void WriteTrace(std::ostream &out, const TraceNode &node, int indent, bool brief) {
-  writeNode(out, node, indent, brief);
 }
 
 Json TraceJson(const TraceNode &node) {
