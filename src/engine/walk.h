@@ -107,33 +107,54 @@ AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t w
   const uint16_t slot = fieldOf(word1);
   if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
   const uint32_t inTable = EntriesInTable(image, start, count);
-  bool read = false;
-  uint32_t value = 0;
-  for (uint32_t i = 0; i < inTable; ++i) {
-    const DbNode &child = image.nodes[start + i];
-    if (kindOf(child) == NodeKind::NK_GUARD) {
-      if (!read) {
-        if (walk.request == nullptr || !HasInt(walk.request, slot))
-          return Stop(walk, WalkStop::MissingInt, kMissingInt);
-        value = uint32_t(walk.request->intParams[slot]);
-        read = true;
-      }
-      const bool passed = value == uint32_t(fieldOf(child));
-      walk.observer.Guard(start + i, slot, int32_t(value), passed);
-      if (!passed) continue;
-    }
-    const AccessStatus status = WalkChild(walk, start + i, child.word0, child.word1, depth + 1);
+  uint32_t i = 0;
+  for (; i < inTable && kindOf(image.nodes[start + i]) != NodeKind::NK_GUARD; ++i) {
+    const AccessStatus status = WalkIndex(walk, start + i, depth + 1);
     if (status != kNotFound) return status;
+  }
+  if (i < inTable) {
+    if (walk.request == nullptr || !HasInt(walk.request, slot))
+      return Stop(walk, WalkStop::MissingInt, kMissingInt);
+    const uint32_t value = uint32_t(walk.request->intParams[slot]);
+    const DbNode *members = image.nodes + start;
+    for (; i < inTable; ++i) {
+      const uint32_t word0Of = members[i].word0;
+      const uint32_t word1Of = members[i].word1;
+      AccessStatus status;
+      if (kindOf(word0Of) == NodeKind::NK_GUARD) {
+        const bool passed = value == uint32_t(fieldOf(word1Of));
+        walk.observer.Guard(start + i, slot, int32_t(value), passed);
+        if (!passed) continue;
+        // A guard is a sequence: walked here, without the kind dispatch.
+        walk.observer.Entered(start + i, word0Of, word1Of);
+        if (depth + 1 >= kMaxWalkDepth)
+          status = Stop(walk, WalkStop::TooDeep, kFailed);
+        else if (++*walk.steps > kMaxWalkSteps)
+          status = Stop(walk, WalkStop::TooManySteps, kFailed);
+        else
+          status = WalkSequence(walk, word0Of, word1Of, depth + 1);
+        walk.observer.Left(status);
+      } else {
+        status = WalkChild(walk, start + i, word0Of, word1Of, depth + 1);
+      }
+      if (status != kNotFound) return status;
+    }
   }
   if (inTable < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
   return kNotFound;
 }
 
-// The chosen case's target decides, even when it has no answer for the key.
-template <class O> AccessStatus WalkCaseTarget(const Walk<O> &walk, const DbNode &chosen, uint32_t depth) {
-  const uint32_t target = operandOf(chosen);
-  if (target >= walk.image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
-  return WalkIndex(walk, target, depth + 1);
+// No node: a chosen target lies below nodeCount.
+inline constexpr uint32_t kNoTarget = UINT32_MAX;
+
+// A select ends by choosing a case: 0 and the case's target in *target,
+// which WalkEntered walks in its place (the target decides, even when it has
+// no answer for the key); any other status decides the select.
+template <class O> AccessStatus ChooseTarget(const Walk<O> &walk, const DbNode &chosen, uint32_t *target) {
+  const uint32_t t = operandOf(chosen);
+  if (t >= walk.image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  *target = t;
+  return kOk;
 }
 
 // Walks key 8's tree from `nameTree` with I[0] = `number` on a work copy
@@ -185,10 +206,53 @@ AccessStatus ReadSelectedPrinterValue(const Walk<O> &walk, uint32_t nameTree, ui
   return kOk;
 }
 
+// The integer selects' cases from entry `first` of the list at `start`:
+// the first that matches the value is chosen.
+template <class O>
+inline AccessStatus ChooseAmongCases(const Walk<O> &walk, uint32_t start, uint32_t count, uint32_t first,
+                                     uint32_t value, uint32_t *target) {
+  const ImageDescriptor &image = walk.image;
+  const uint32_t inTable = EntriesInTable(image, start, count);
+  for (uint32_t i = first; i < inTable; ++i) {
+    const DbNode &entry = image.nodes[start + i];
+    const NodeKind kind = kindOf(entry);
+    bool match = true; // NK_DEFAULT
+    if (kind == NodeKind::NK_CASE) {
+      match = value == entry.word1;
+    } else if (kind == NodeKind::NK_RANGE_CASE) {
+      const uint32_t j = entry.word1;
+      if (image.intPool == nullptr || j >= image.intCount || j + 1 >= image.intCount)
+        return Stop(walk, WalkStop::RangePastPool, kFailed);
+      const int32_t v = int32_t(value);
+      match = image.intPool[j] <= v && v <= image.intPool[j + 1];
+    } else if (kind != NodeKind::NK_DEFAULT) {
+      return Stop(walk, WalkStop::NotACase, kFailed);
+    }
+    walk.observer.Case(start + i, match);
+    if (match) return ChooseTarget(walk, entry, target);
+  }
+  if (inTable < count && first < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
+}
+
+// Cases on I[P], the select most trees are made of: the other integer
+// selects' sources are not looked at.
+template <class O>
+inline AccessStatus ChooseParamCase(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t *target) {
+  if (walk.image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
+  const uint16_t p = fieldOf(word1);
+  if (walk.request == nullptr) return Stop(walk, WalkStop::NoRequest, kFailed);
+  if (!HasInt(walk.request, p)) return Stop(walk, WalkStop::MissingInt, kMissingInt);
+  const uint32_t value = uint32_t(walk.request->intParams[p]);
+  walk.observer.Compared(ValueSource::Parameter, p, value, value);
+  return ChooseAmongCases(walk, operandOf(word0), countOf(word1), 0, value, target);
+}
+
 // Integer selects: on I[P], on I[P] under a mask, on a printer-data value
 // or on the locale's country code.
 template <class O>
-AccessStatus WalkIntegerSelect(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+AccessStatus ChooseIntegerCase(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth,
+                               uint32_t *target) {
   const ImageDescriptor &image = walk.image;
   const NodeKind kind = kindOf(word0);
   const uint16_t p = fieldOf(word1);
@@ -233,33 +297,11 @@ AccessStatus WalkIntegerSelect(const Walk<O> &walk, uint32_t word0, uint32_t wor
   if (first == 0) walk.observer.Compared(source, p, value, value & mask);
   value &= mask;
 
-  const uint32_t inTable = EntriesInTable(image, start, count);
-  for (uint32_t i = first; i < inTable; ++i) {
-    const DbNode &entry = image.nodes[start + i];
-    bool match = false;
-    switch (kindOf(entry)) {
-    case NodeKind::NK_CASE: match = value == entry.word1; break;
-    case NodeKind::NK_DEFAULT: match = true; break;
-    case NodeKind::NK_RANGE_CASE: {
-      const uint32_t j = entry.word1;
-      if (image.intPool == nullptr || j >= image.intCount || j + 1 >= image.intCount)
-        return Stop(walk, WalkStop::RangePastPool, kFailed);
-      const int32_t v = int32_t(value);
-      match = image.intPool[j] <= v && v <= image.intPool[j + 1];
-      break;
-    }
-    default: return Stop(walk, WalkStop::NotACase, kFailed);
-    }
-    walk.observer.Case(start + i, match);
-    if (!match) continue;
-    return WalkCaseTarget(walk, entry, depth);
-  }
-  if (inTable < count && first < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
-  return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
+  return ChooseAmongCases(walk, start, count, first, value, target);
 }
 
 template <class O>
-AccessStatus WalkStringSelect(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+AccessStatus ChooseStringCase(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t *target) {
   const ImageDescriptor &image = walk.image;
   if (image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
   const uint32_t start = operandOf(word0);
@@ -299,30 +341,59 @@ AccessStatus WalkStringSelect(const Walk<O> &walk, uint32_t word0, uint32_t word
     }
     walk.observer.Case(start + i, match);
     if (!match) continue;
-    return WalkCaseTarget(walk, entry, depth);
+    return ChooseTarget(walk, entry, target);
   }
   return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
 }
 
+// A select's chosen target is walked in the select's place, in this frame:
+// the chain of selects down to a sequence or leaf costs no call per select.
+// Each target entered here owes the observer a Left with the status the
+// chain ends with, which is every one of its nodes' status.
 template <class O>
 AccessStatus WalkEntered(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
-  const NodeKind kind = kindOf(word0);
-  if (isLeafKind(kind)) return WalkLeaf(walk, word0, word1, depth);
-  if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
-  if (++*walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
-  switch (kind) {
-  case NodeKind::NK_SEQUENCE:
-  case NodeKind::NK_GUARD:
-  case NodeKind::NK_CASE:
-  case NodeKind::NK_DEFAULT: return WalkSequence(walk, word0, word1, depth);
-  case NodeKind::NK_GUARDED_SEQUENCE: return WalkGuardedSequence(walk, word0, word1, depth);
-  case NodeKind::NK_SELECT_PARAM:
-  case NodeKind::NK_SELECT_PRINTER_DATA:
-  case NodeKind::NK_SELECT_LOCALE:
-  case NodeKind::NK_SELECT_MASKED: return WalkIntegerSelect(walk, word0, word1, depth);
-  case NodeKind::NK_SELECT_STRING: return WalkStringSelect(walk, word0, word1, depth);
-  default: return Stop(walk, WalkStop::NotWalkable, kFailed); // string cases, masks, ranges, unknown kinds
+  uint32_t targets = 0;
+  AccessStatus status;
+  for (;;) {
+    const NodeKind kind = kindOf(word0);
+    if (isLeafKind(kind)) {
+      status = WalkLeaf(walk, word0, word1, depth);
+      break;
+    }
+    if (depth >= kMaxWalkDepth) {
+      status = Stop(walk, WalkStop::TooDeep, kFailed);
+      break;
+    }
+    if (++*walk.steps > kMaxWalkSteps) {
+      status = Stop(walk, WalkStop::TooManySteps, kFailed);
+      break;
+    }
+    uint32_t target = kNoTarget;
+    switch (kind) {
+    case NodeKind::NK_SEQUENCE:
+    case NodeKind::NK_GUARD:
+    case NodeKind::NK_CASE:
+    case NodeKind::NK_DEFAULT: status = WalkSequence(walk, word0, word1, depth); break;
+    case NodeKind::NK_GUARDED_SEQUENCE: status = WalkGuardedSequence(walk, word0, word1, depth); break;
+    case NodeKind::NK_SELECT_PARAM: status = ChooseParamCase(walk, word0, word1, &target); break;
+    case NodeKind::NK_SELECT_PRINTER_DATA:
+    case NodeKind::NK_SELECT_LOCALE:
+    case NodeKind::NK_SELECT_MASKED: status = ChooseIntegerCase(walk, word0, word1, depth, &target); break;
+    case NodeKind::NK_SELECT_STRING: status = ChooseStringCase(walk, word0, word1, &target); break;
+    default:
+      status = Stop(walk, WalkStop::NotWalkable, kFailed); // string cases, masks, ranges, unknown kinds
+    }
+    // Only a select sets a target, and only with status 0.
+    if (target == kNoTarget) break;
+    const DbNode &next = walk.image.nodes[target];
+    word0 = next.word0;
+    word1 = next.word1;
+    ++depth;
+    ++targets;
+    walk.observer.Entered(target, word0, word1);
   }
+  for (; targets != 0; --targets) walk.observer.Left(status);
+  return status;
 }
 
 template <class O>
