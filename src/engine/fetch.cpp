@@ -48,7 +48,7 @@ AccessStatus FetchComputed(const ImageDescriptor &image, const AccessRequest *re
 }
 
 AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *request, uint32_t bufferSize,
-                       void *buffer, uint32_t *outSize, const LeafDescriptor &descriptor) {
+                       void *buffer, uint32_t *outSize, LeafDescriptor descriptor) {
   const NodeKind kind = kindOf(descriptor.word0);
   const uint32_t offset = operandOf(descriptor.word0);
   const uint32_t n = countOf(descriptor.word1);

@@ -84,8 +84,11 @@ AccessStatus WalkSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, u
   const uint32_t count = countOf(word1);
   if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
   const uint32_t inTable = EntriesInTable(walk.image, start, count);
+  const DbNode *children = walk.image.nodes + start;
   for (uint32_t i = 0; i < inTable; ++i) {
-    const AccessStatus status = WalkIndex(walk, start + i, depth + 1);
+    const uint32_t childWord0 = children[i].word0;
+    const uint32_t childWord1 = children[i].word1;
+    const AccessStatus status = WalkChild(walk, start + i, childWord0, childWord1, depth + 1);
     if (status != kNotFound) return status;
   }
   if (inTable < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);

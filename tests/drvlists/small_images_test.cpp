@@ -11,6 +11,7 @@
 
 #include "compiler.h"
 #include "drvlists/drvlists.h"
+#include "platform/test_hooks.h"
 
 namespace m4k7 {
 namespace {
@@ -571,6 +572,47 @@ TEST(GroupedLists, Statuses) {
   EXPECT_EQ(Dispatch(img->image, 4124, r.request, 100).status, -3);
   // A computed fragment without a value counts 0 bytes, then answers 1.
   EXPECT_EQ(Dispatch(img->image, 4125, r.request, 100).status, 1);
+}
+
+// A short list's fragment descriptors stay on the stack, a long one's take
+// a heap block: both join alike, only the long one allocates, and that
+// allocation failing answers -1 with nothing written.
+TEST(GroupedLists, ShortAndLongListsJoinAlike) {
+  struct Case {
+    uint32_t entries;
+    bool allocates;
+  };
+  for (const Case &c : {Case{1, false}, Case{16, false}, Case{17, true}, Case{40, true}}) {
+    std::string want;
+    auto img = Build([&](ImageBuilder &b) {
+      b.keyOfAllRoots(kFragment);
+      std::vector<imagec::NodeRef> entries;
+      for (uint32_t i = 0; i < c.entries; ++i) {
+        const std::string fragment(1 + i % 3, char('A' + i % 26));
+        entries.push_back(b.bytes(kFragment, fragment));
+        b.hang(b.sequence({entries.back()}));
+        want += fragment;
+      }
+      b.groupedList(4121, entries);
+    });
+    Ints r(106);
+    const uint64_t before = platform::testing::AllocationCount();
+    Call query = Dispatch(img->image, 4121, r.request, 0, false);
+    Call call = Dispatch(img->image, 4121, r.request, uint32_t(want.size()));
+    EXPECT_EQ(platform::testing::AllocationCount() != before, c.allocates) << c.entries << " entries";
+    EXPECT_EQ(query.status, 2) << c.entries << " entries";
+    EXPECT_EQ(query.size, want.size()) << c.entries << " entries";
+    ASSERT_EQ(call.status, 0) << c.entries << " entries";
+    EXPECT_EQ(std::string(call.bytes.begin(), call.bytes.end()), want) << c.entries << " entries";
+
+    platform::testing::HeapFailAt fail(1);
+    Call failed = Dispatch(img->image, 4121, r.request, uint32_t(want.size()));
+    EXPECT_EQ(failed.status, c.allocates ? -1 : 0) << c.entries << " entries";
+    EXPECT_EQ(fail.fired(), c.allocates) << c.entries << " entries";
+    if (c.allocates) {
+      EXPECT_EQ(failed.bytes, std::vector<uint8_t>(want.size(), 0xCD)) << c.entries << " entries";
+    }
+  }
 }
 
 TEST(PrintMode, MechanismOnSmallTables) {
