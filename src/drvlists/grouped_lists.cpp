@@ -10,6 +10,7 @@
 #include "drvlists/grouped_entries.h"
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
+#include "engine/walk.h"
 #include "platform/platform.h"
 
 namespace m4k7 {
@@ -41,7 +42,8 @@ AccessStatus Assemble(const ImageDescriptor &image, uint32_t first, uint32_t h, 
     fragments[m].word0 = 0;
     fragments[m].word1 = 0;
     const DbNode &entry = image.nodes[node];
-    return WalkNode(image, kFragmentKey, request, entry.word0, entry.word1, &fragments[m]);
+    return WalkObserved(image, kFragmentKey, request, node, entry.word0, entry.word1, &fragments[m],
+                        NoObserver{});
   });
   if (walked != kOk) return walked;
 

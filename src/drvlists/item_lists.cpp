@@ -9,6 +9,7 @@
 #include "drvlists/list_keys.h"
 #include "drvlists/services.h"
 #include "engine/engine.h"
+#include "engine/walk.h"
 #include "engine/work_copy.h"
 #include "platform/platform.h"
 
@@ -120,7 +121,8 @@ AccessStatus FillPerItem(const ImageDescriptor &image, const ListConfig &config,
       }
       const DbNode &start = image.nodes[starts[k]];
       LeafDescriptor leaf{};
-      status = WalkNode(image, q.key, copy.get(), start.word0, start.word1, &leaf);
+      status =
+          WalkObserved(image, q.key, copy.get(), starts[k], start.word0, start.word1, &leaf, NoObserver{});
       if (status != kOk) return status;
       uint32_t size = 0;
       status = FetchLeaf(image, copy.get(), 4, FieldOf(items[i], q.field), &size, leaf);

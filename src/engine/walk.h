@@ -20,7 +20,10 @@ template <class Observer> struct Walk {
   uint16_t key;
   const AccessRequest *request;
   LeafDescriptor *descriptor;
-  uint32_t *steps; // nodes entered so far, shared with the walks nested in this one
+  // Nodes entered so far; a walk nested in this one continues the count and
+  // hands it back. Kept in the record rather than behind a pointer, since
+  // every node entered counts.
+  mutable uint32_t steps;
   [[no_unique_address]] Observer observer;
 };
 
@@ -40,7 +43,7 @@ AccessStatus WalkAt(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_
 template <class O>
 inline AccessStatus WalkLeaf(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
   if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
-  if (++*walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
+  if (++walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
   // Several keys may share a start node; a leaf answers only its own key.
   const bool answers = fieldOf(word1) == walk.key;
   walk.observer.Leaf(answers);
@@ -78,7 +81,7 @@ inline uint32_t EntriesInTable(const ImageDescriptor &image, uint32_t start, uin
 // Sequences, guards, cases and defaults walk their list in order; the first
 // child that answers anything but "not mine" decides, failures included.
 template <class O>
-AccessStatus WalkSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+inline AccessStatus WalkSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
   if (walk.image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
   const uint32_t start = operandOf(word0);
   const uint32_t count = countOf(word1);
@@ -121,6 +124,14 @@ AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t w
     const uint32_t value = uint32_t(walk.request->intParams[slot]);
     const DbNode *members = image.nodes + start;
     for (; i < inTable; ++i) {
+      // Guards that differ are passed over reading only their kind and value.
+      const DbNode *member = members + i;
+      for (; member != members + inTable && kindOf(member->word0) == NodeKind::NK_GUARD &&
+             uint32_t(fieldOf(member->word1)) != value;
+           ++member)
+        walk.observer.Guard(start + uint32_t(member - members), slot, int32_t(value), false);
+      i = uint32_t(member - members);
+      if (i == inTable) break;
       const uint32_t word0Of = members[i].word0;
       const uint32_t word1Of = members[i].word1;
       AccessStatus status;
@@ -132,7 +143,7 @@ AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t w
         walk.observer.Entered(start + i, word0Of, word1Of);
         if (depth + 1 >= kMaxWalkDepth)
           status = Stop(walk, WalkStop::TooDeep, kFailed);
-        else if (++*walk.steps > kMaxWalkSteps)
+        else if (++walk.steps > kMaxWalkSteps)
           status = Stop(walk, WalkStop::TooManySteps, kFailed);
         else
           status = WalkSequence(walk, word0Of, word1Of, depth + 1);
@@ -179,6 +190,7 @@ AccessStatus ReadValueOfName(const Walk<O> &asking, PrinterHandle printer, uint3
     asking.observer.ValueName(number);
     const Walk<O> nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, asking.steps, asking.observer};
     status = WalkIndex(nameWalk, nameTree, depth);
+    asking.steps = nameWalk.steps;
   }
   if (status != kOk) return Stop(asking, WalkStop::NoValueName, kFailed);
   if (printer == nullptr) return Stop(asking, WalkStop::NoPrinter, kNoPrinter);
@@ -367,7 +379,7 @@ AccessStatus WalkEntered(const Walk<O> &walk, uint32_t word0, uint32_t word1, ui
       status = Stop(walk, WalkStop::TooDeep, kFailed);
       break;
     }
-    if (++*walk.steps > kMaxWalkSteps) {
+    if (++walk.steps > kMaxWalkSteps) {
       status = Stop(walk, WalkStop::TooManySteps, kFailed);
       break;
     }
@@ -416,8 +428,7 @@ AccessStatus WalkObserved(const ImageDescriptor &image, uint32_t key, const Acce
                           uint32_t index, uint32_t word0, uint32_t word1, LeafDescriptor *descriptor,
                           O observer) {
   if (descriptor == nullptr) return kFailed;
-  uint32_t steps = 0;
-  const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, &steps, observer};
+  const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, 0, observer};
   return detail::WalkChild(walk, index, word0, word1, 0);
 }
 
