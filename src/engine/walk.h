@@ -13,6 +13,9 @@ namespace m4k7 {
 
 namespace detail {
 
+// A walk's allowance of nodes, counted down as it enters them.
+inline constexpr int32_t kMaxWalkStepsLeft = int32_t(kMaxWalkSteps);
+
 // What every step of one walk shares: the key it looks for, the request
 // the selectors read, the descriptor a matching leaf fills and the observer.
 template <class Observer> struct Walk {
@@ -20,10 +23,10 @@ template <class Observer> struct Walk {
   uint16_t key;
   const AccessRequest *request;
   LeafDescriptor *descriptor;
-  // Nodes entered so far; a walk nested in this one continues the count and
-  // hands it back. Kept in the record rather than behind a pointer, since
-  // every node entered counts.
-  mutable uint32_t steps;
+  // Nodes the walk may still enter (kMaxWalkSteps at its start); a walk
+  // nested in this one continues the count and hands it back. Kept in the
+  // record rather than behind a pointer, since every node entered counts.
+  mutable int32_t stepsLeft;
   [[no_unique_address]] Observer observer;
 };
 
@@ -39,35 +42,33 @@ template <class O>
 AccessStatus WalkAt(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1, uint32_t depth);
 
 // Every node entered passes the walk's bounds; a leaf then answers its own
-// key and is skipped by any other.
-template <class O>
-inline AccessStatus WalkLeaf(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+// key and is skipped by any other. The leaf's words are read where they are
+// needed, so a leaf in the table costs the skip no more than its key.
+template <class O> inline AccessStatus WalkLeaf(const Walk<O> &walk, const DbNode &leaf, uint32_t depth) {
   if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
-  if (++walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
+  if (--walk.stepsLeft < 0) return Stop(walk, WalkStop::TooManySteps, kFailed);
   // Several keys may share a start node; a leaf answers only its own key.
-  const bool answers = fieldOf(word1) == walk.key;
+  const bool answers = fieldOf(leaf.word1) == walk.key;
   walk.observer.Leaf(answers);
   if (!answers) return kNotFound;
-  walk.descriptor->word0 = word0;
-  walk.descriptor->word1 = word1;
+  walk.descriptor->word0 = leaf.word0;
+  walk.descriptor->word1 = leaf.word1;
   return kOk;
 }
 
 // Walks a node of a list or a case's target. Most are leaves, which are
 // answered here without a call; the others recurse through WalkAt.
 template <class O>
-inline AccessStatus WalkChild(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1,
-                              uint32_t depth) {
-  if (!isLeafKind(kindOf(word0))) return WalkAt(walk, index, word0, word1, depth);
-  walk.observer.Entered(index, word0, word1);
-  const AccessStatus status = WalkLeaf(walk, word0, word1, depth);
+inline AccessStatus WalkChild(const Walk<O> &walk, uint32_t index, const DbNode &node, uint32_t depth) {
+  if (!isLeafKind(kindOf(node.word0))) return WalkAt(walk, index, node.word0, node.word1, depth);
+  walk.observer.Entered(index, node.word0, node.word1);
+  const AccessStatus status = WalkLeaf(walk, node, depth);
   walk.observer.Left(status);
   return status;
 }
 
 template <class O> inline AccessStatus WalkIndex(const Walk<O> &walk, uint32_t index, uint32_t depth) {
-  const DbNode &node = walk.image.nodes[index];
-  return WalkChild(walk, index, node.word0, node.word1, depth);
+  return WalkChild(walk, index, walk.image.nodes[index], depth);
 }
 
 // How many of a list's `count` entries from `start` lie in the node table.
@@ -89,9 +90,7 @@ inline AccessStatus WalkSequence(const Walk<O> &walk, uint32_t word0, uint32_t w
   const uint32_t inTable = EntriesInTable(walk.image, start, count);
   const DbNode *children = walk.image.nodes + start;
   for (uint32_t i = 0; i < inTable; ++i) {
-    const uint32_t childWord0 = children[i].word0;
-    const uint32_t childWord1 = children[i].word1;
-    const AccessStatus status = WalkChild(walk, start + i, childWord0, childWord1, depth + 1);
+    const AccessStatus status = WalkChild(walk, start + i, children[i], depth + 1);
     if (status != kNotFound) return status;
   }
   if (inTable < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
@@ -143,13 +142,13 @@ AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t w
         walk.observer.Entered(start + i, word0Of, word1Of);
         if (depth + 1 >= kMaxWalkDepth)
           status = Stop(walk, WalkStop::TooDeep, kFailed);
-        else if (++walk.steps > kMaxWalkSteps)
+        else if (--walk.stepsLeft < 0)
           status = Stop(walk, WalkStop::TooManySteps, kFailed);
         else
           status = WalkSequence(walk, word0Of, word1Of, depth + 1);
         walk.observer.Left(status);
       } else {
-        status = WalkChild(walk, start + i, word0Of, word1Of, depth + 1);
+        status = WalkChild(walk, start + i, members[i], depth + 1);
       }
       if (status != kNotFound) return status;
     }
@@ -175,7 +174,7 @@ template <class O> AccessStatus ChooseTarget(const Walk<O> &walk, const DbNode &
 // without a printer, so that the name never depends on the caller's
 // parameters, and reads the printer's value of that name. The name must be
 // an NK_WIDE leaf: one made by code could ask for the very value it names.
-// `steps` and `depth` continue the walk that asks, so that a key-8 tree
+// `stepsLeft` and `depth` continue the walk that asks, so that a key-8 tree
 // reaching a printer-data select again cannot recurse without end.
 template <class O>
 AccessStatus ReadValueOfName(const Walk<O> &asking, PrinterHandle printer, uint32_t nameTree, int32_t number,
@@ -188,9 +187,9 @@ AccessStatus ReadValueOfName(const Walk<O> &asking, PrinterHandle printer, uint3
     if (!copy) return Stop(asking, WalkStop::NoWorkCopy, kFailed);
     copy.ints()[0] = number;
     asking.observer.ValueName(number);
-    const Walk<O> nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, asking.steps, asking.observer};
+    const Walk<O> nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, asking.stepsLeft, asking.observer};
     status = WalkIndex(nameWalk, nameTree, depth);
-    asking.steps = nameWalk.steps;
+    asking.stepsLeft = nameWalk.stepsLeft;
   }
   if (status != kOk) return Stop(asking, WalkStop::NoValueName, kFailed);
   if (printer == nullptr) return Stop(asking, WalkStop::NoPrinter, kNoPrinter);
@@ -372,14 +371,14 @@ AccessStatus WalkEntered(const Walk<O> &walk, uint32_t word0, uint32_t word1, ui
   for (;;) {
     const NodeKind kind = kindOf(word0);
     if (isLeafKind(kind)) {
-      status = WalkLeaf(walk, word0, word1, depth);
+      status = WalkLeaf(walk, DbNode{word0, word1}, depth);
       break;
     }
     if (depth >= kMaxWalkDepth) {
       status = Stop(walk, WalkStop::TooDeep, kFailed);
       break;
     }
-    if (++walk.steps > kMaxWalkSteps) {
+    if (--walk.stepsLeft < 0) {
       status = Stop(walk, WalkStop::TooManySteps, kFailed);
       break;
     }
@@ -428,8 +427,8 @@ AccessStatus WalkObserved(const ImageDescriptor &image, uint32_t key, const Acce
                           uint32_t index, uint32_t word0, uint32_t word1, LeafDescriptor *descriptor,
                           O observer) {
   if (descriptor == nullptr) return kFailed;
-  const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, 0, observer};
-  return detail::WalkChild(walk, index, word0, word1, 0);
+  const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, detail::kMaxWalkStepsLeft, observer};
+  return detail::WalkChild(walk, index, DbNode{word0, word1}, 0);
 }
 
 } // namespace m4k7
