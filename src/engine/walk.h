@@ -41,12 +41,19 @@ template <class O> AccessStatus Stop(const Walk<O> &walk, WalkStop stop, AccessS
 template <class O>
 AccessStatus WalkAt(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1, uint32_t depth);
 
+// Every node entered passes the walk's bounds: 0, or the status of the
+// bound it meets.
+template <class O> inline AccessStatus Enter(const Walk<O> &walk, uint32_t depth) {
+  if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
+  if (--walk.stepsLeft < 0) return Stop(walk, WalkStop::TooManySteps, kFailed);
+  return kOk;
+}
+
 // Every node entered passes the walk's bounds; a leaf then answers its own
 // key and is skipped by any other. The leaf's words are read where they are
 // needed, so a leaf in the table costs the skip no more than its key.
 template <class O> inline AccessStatus WalkLeaf(const Walk<O> &walk, const DbNode &leaf, uint32_t depth) {
-  if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
-  if (--walk.stepsLeft < 0) return Stop(walk, WalkStop::TooManySteps, kFailed);
+  if (const AccessStatus bound = Enter(walk, depth); bound != kOk) return bound;
   // Several keys may share a start node; a leaf answers only its own key.
   const bool answers = fieldOf(leaf.word1) == walk.key;
   walk.observer.Leaf(answers);
@@ -135,17 +142,12 @@ AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t w
       const uint32_t word1Of = members[i].word1;
       AccessStatus status;
       if (kindOf(word0Of) == NodeKind::NK_GUARD) {
-        const bool passed = value == uint32_t(fieldOf(word1Of));
-        walk.observer.Guard(start + i, slot, int32_t(value), passed);
-        if (!passed) continue;
-        // A guard is a sequence: walked here, without the kind dispatch.
+        // A guard that passes is a sequence: walked here, without the kind
+        // dispatch.
+        walk.observer.Guard(start + i, slot, int32_t(value), true);
         walk.observer.Entered(start + i, word0Of, word1Of);
-        if (depth + 1 >= kMaxWalkDepth)
-          status = Stop(walk, WalkStop::TooDeep, kFailed);
-        else if (--walk.stepsLeft < 0)
-          status = Stop(walk, WalkStop::TooManySteps, kFailed);
-        else
-          status = WalkSequence(walk, word0Of, word1Of, depth + 1);
+        status = Enter(walk, depth + 1);
+        if (status == kOk) status = WalkSequence(walk, word0Of, word1Of, depth + 1);
         walk.observer.Left(status);
       } else {
         status = WalkChild(walk, start + i, members[i], depth + 1);
@@ -374,14 +376,7 @@ AccessStatus WalkEntered(const Walk<O> &walk, uint32_t word0, uint32_t word1, ui
       status = WalkLeaf(walk, DbNode{word0, word1}, depth);
       break;
     }
-    if (depth >= kMaxWalkDepth) {
-      status = Stop(walk, WalkStop::TooDeep, kFailed);
-      break;
-    }
-    if (--walk.stepsLeft < 0) {
-      status = Stop(walk, WalkStop::TooManySteps, kFailed);
-      break;
-    }
+    if ((status = Enter(walk, depth)) != kOk) break;
     uint32_t target = kNoTarget;
     switch (kind) {
     case NodeKind::NK_SEQUENCE:
