@@ -3,7 +3,10 @@
 
 #include <cstdint>
 
+#include "drvlists/drvlists.h"
+#include "engine/engine.h"
 #include "engine/image.h"
+#include "engine/status.h"
 #include "m4k7db.h"
 
 namespace m4k7 {
@@ -30,5 +33,27 @@ inline KeyRange RangeOf(Database db) {
 AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t key,
                             const AccessRequest *request, uint32_t bufferSize, void *buffer,
                             uint32_t *outSize);
+
+// The calls AccessDatabase hands on whole: no size variable, or a printer
+// named but not open.
+AccessStatus AnswerCareful(const ImageDescriptor &image, Database db, uint16_t key,
+                           const AccessRequest *request, uint32_t bufferSize, void *buffer,
+                           uint32_t *outSize);
+
+// AccessDatabase, inline so that each export makes the common call (a
+// present size variable, no printer to open by name) without a frame of its
+// own: its arguments travel to the answer in registers.
+inline AccessStatus Access(const ImageDescriptor &image, Database db, uint32_t key,
+                           const AccessRequest *request, uint32_t bufferSize, void *buffer,
+                           uint32_t *outSize) {
+  if (request == nullptr) return kNoPrinter;
+  const uint16_t k = uint16_t(key);
+  const KeyRange range = RangeOf(db);
+  if (k < range.first || k > range.last) return kNotFound;
+  if (outSize == nullptr || (request->printerHandle == nullptr && request->printerName != nullptr))
+    return AnswerCareful(image, db, k, request, bufferSize, buffer, outSize);
+  if (db == Database::Driver) return DispatchDriverKey(image, k, request, bufferSize, buffer, outSize);
+  return AnswerKey(image, k, request, bufferSize, buffer, outSize);
+}
 
 } // namespace m4k7

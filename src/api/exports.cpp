@@ -1,48 +1,55 @@
 // The exported access functions: argument checks and the engine live in
-// AccessDatabase; these only bind each database to the compiled image.
+// AccessDatabase; these only name their database.
 #include "api/access.h"
 #include "m4k7db.h"
 #include "platform/platform.h"
 
-using m4k7::AccessDatabase;
-using m4k7::CompiledImage;
 using m4k7::Database;
+
+namespace {
+
+// Each export jumps here with its database; the image is the compiled one.
+AccessStatus AccessCompiledImage(Database db, uint32_t key, const AccessRequest *request, uint32_t bufferSize,
+                                 void *buffer, uint32_t *outSize) {
+  return m4k7::Access(m4k7::CompiledImage(), db, key, request, bufferSize, buffer, outSize);
+}
+
+} // namespace
 
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessRootDataBase(uint32_t key, const AccessRequest *request,
                                                            uint32_t bufferSize, void *buffer,
                                                            uint32_t *outSize) {
-  return AccessDatabase(CompiledImage(), Database::Root, key, request, bufferSize, buffer, outSize);
+  return AccessCompiledImage(Database::Root, key, request, bufferSize, buffer, outSize);
 }
 
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessDrvDataBase(uint32_t key, const AccessRequest *request,
                                                           uint32_t bufferSize, void *buffer,
                                                           uint32_t *outSize) {
-  return AccessDatabase(CompiledImage(), Database::Driver, key, request, bufferSize, buffer, outSize);
+  return AccessCompiledImage(Database::Driver, key, request, bufferSize, buffer, outSize);
 }
 
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessLMDataBase(uint32_t key, const AccessRequest *request,
                                                          uint32_t bufferSize, void *buffer,
                                                          uint32_t *outSize) {
-  return AccessDatabase(CompiledImage(), Database::LanguageMonitor, key, request, bufferSize, buffer,
-                        outSize);
+  return AccessCompiledImage(Database::LanguageMonitor, key, request, bufferSize, buffer, outSize);
 }
 
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessMntDataBase(uint32_t key, const AccessRequest *request,
                                                           uint32_t bufferSize, void *buffer,
                                                           uint32_t *outSize) {
-  return AccessDatabase(CompiledImage(), Database::Maintenance, key, request, bufferSize, buffer, outSize);
+  return AccessCompiledImage(Database::Maintenance, key, request, bufferSize, buffer, outSize);
 }
 
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessPADataBase(uint32_t key, const AccessRequest *request,
                                                          uint32_t bufferSize, void *buffer,
                                                          uint32_t *outSize) {
-  return AccessDatabase(CompiledImage(), Database::PA, key, request, bufferSize, buffer, outSize);
+  return AccessCompiledImage(Database::PA, key, request, bufferSize, buffer, outSize);
 }
 
 M4K7DB_API AccessStatus M4K7DB_CALL VRT_AccessSMDataBase(uint32_t key, const AccessRequest *request,
                                                          uint32_t bufferSize, void *buffer,
                                                          uint32_t *outSize) {
-  return AccessDatabase(CompiledImage(), Database::StatusMonitor, key, request, bufferSize, buffer, outSize);
+  return AccessCompiledImage(Database::StatusMonitor, key, request, bufferSize, buffer, outSize);
 }
 
 #if !defined(_WIN32)

@@ -16,10 +16,7 @@ AccessStatus DispatchDriverKey(const ImageDescriptor &image, uint32_t key, const
   }
   if (IsGroupedKey(k)) return AnswerGroupedList(image, k, request, bufferSize, buffer, outSize);
   if (k == kPrintModeKey) return AnswerPrintMode(image, k, request, bufferSize, buffer, outSize);
-  LeafDescriptor leaf{};
-  const AccessStatus status = LookupKey(image, k, request, &leaf);
-  if (status != kOk) return status;
-  return FetchLeaf(image, request, bufferSize, buffer, outSize, leaf);
+  return AnswerKey(image, k, request, bufferSize, buffer, outSize);
 }
 
 } // namespace m4k7

@@ -2,13 +2,15 @@
 // a key's list is a small tree whose leaves are fragments tagged 0x5008;
 // every entry picks the fragment that fits the current settings, or none,
 // and the fragments are joined in entry order. The driver asks key 4121
-// before every page, so the only allocation is the descriptor array.
+// before every page, so the only allocation is the descriptor array of a
+// long list.
 #include <cstdint>
 
 #include "drvlists/drvlists.h"
 #include "drvlists/grouped_entries.h"
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
+#include "engine/walk.h"
 #include "platform/platform.h"
 
 namespace m4k7 {
@@ -25,21 +27,23 @@ AccessStatus FindGroupedList(const ImageDescriptor &image, uint16_t key, uint32_
   return kOk;
 }
 
-AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
-                               uint32_t bufferSize, void *buffer, uint32_t *outSize) {
-  uint32_t first = 0, h = 0;
-  AccessStatus found = FindGroupedList(image, uint16_t(key), &first, &h);
-  if (found != kOk) return found;
+namespace {
 
-  platform::ScratchBlock block(sizeof(LeafDescriptor) * size_t(h));
-  if (!block) return kFailed;
-  LeafDescriptor *fragments = block.as<LeafDescriptor>();
+// Lists of up to this many entries keep their fragments' descriptors on the
+// stack: the driver asks key 4121 before every page, and a heap block would
+// cost it more than the walks.
+constexpr uint32_t kEntriesOnStack = 16;
 
+// Walks the h entries from `first` into `fragments`, then measures or
+// writes the fragments.
+AccessStatus Assemble(const ImageDescriptor &image, uint32_t first, uint32_t h, LeafDescriptor *fragments,
+                      const AccessRequest *request, uint32_t bufferSize, void *buffer, uint32_t *outSize) {
   const AccessStatus walked = ForEachGroupedEntry(image, first, h, [&](uint32_t m, uint32_t node) {
     fragments[m].word0 = 0;
     fragments[m].word1 = 0;
     const DbNode &entry = image.nodes[node];
-    return WalkNode(image, kFragmentKey, request, entry.word0, entry.word1, &fragments[m]);
+    return WalkObserved(image, kFragmentKey, request, node, entry.word0, entry.word1, &fragments[m],
+                        NoObserver{});
   });
   if (walked != kOk) return walked;
 
@@ -73,6 +77,22 @@ AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const
   }
   *outSize = written;
   return kOk;
+}
+
+} // namespace
+
+AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                               uint32_t bufferSize, void *buffer, uint32_t *outSize) {
+  uint32_t first = 0, h = 0;
+  AccessStatus found = FindGroupedList(image, uint16_t(key), &first, &h);
+  if (found != kOk) return found;
+  if (h <= kEntriesOnStack) {
+    LeafDescriptor onStack[kEntriesOnStack];
+    return Assemble(image, first, h, onStack, request, bufferSize, buffer, outSize);
+  }
+  platform::ScratchBlock block(sizeof(LeafDescriptor) * size_t(h));
+  if (!block) return kFailed;
+  return Assemble(image, first, h, block.as<LeafDescriptor>(), request, bufferSize, buffer, outSize);
 }
 
 } // namespace m4k7

@@ -9,6 +9,7 @@
 #include "drvlists/list_keys.h"
 #include "drvlists/services.h"
 #include "engine/engine.h"
+#include "engine/walk.h"
 #include "engine/work_copy.h"
 #include "platform/platform.h"
 
@@ -71,10 +72,25 @@ AccessStatus FillAttr1(const ImageDescriptor &image, uint16_t listId, ListItem *
   const uint32_t inPool =
       start >= t.itemPoolCount ? 0 : uint32_t(std::min<uint64_t>(itemCount, t.itemPoolCount - start));
   const uint16_t *ids = inPool == 0 ? t.itemIds : t.itemIds + start;
+  // Each id takes the value of its first entry. The items mostly come in
+  // the list's order, so the entries are read once, from a cursor: an id
+  // that is not among the entries before the cursor (their low bytes are
+  // kept in `before`) has its first entry at or after it. An id that may
+  // be among them is searched from the front.
+  uint32_t before[8] = {};
+  uint32_t cursor = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t id = uint32_t(items[i].id);
+    const uint32_t bit = uint32_t(1) << (id & 31);
     uint32_t j = 0;
-    while (j < inPool && uint32_t(ids[j]) != id) ++j;
+    if ((before[(id >> 5) & 7] & bit) != 0) {
+      while (j < inPool && uint32_t(ids[j]) != id) ++j;
+    } else {
+      for (j = cursor; j < inPool && uint32_t(ids[j]) != id; ++j)
+        before[(ids[j] >> 5) & 7] |= 1u << (ids[j] & 31);
+      cursor = j < inPool ? j + 1 : j;
+      before[(id >> 5) & 7] |= bit;
+    }
     if (j == inPool) return inPool < itemCount ? kFailed : kNotFound;
     items[i].attr1 = t.itemValues[start + j];
   }
@@ -105,7 +121,8 @@ AccessStatus FillPerItem(const ImageDescriptor &image, const ListConfig &config,
       }
       const DbNode &start = image.nodes[starts[k]];
       LeafDescriptor leaf{};
-      status = WalkNode(image, q.key, copy.get(), start.word0, start.word1, &leaf);
+      status =
+          WalkObserved(image, q.key, copy.get(), starts[k], start.word0, start.word1, &leaf, NoObserver{});
       if (status != kOk) return status;
       uint32_t size = 0;
       status = FetchLeaf(image, copy.get(), 4, FieldOf(items[i], q.field), &size, leaf);

@@ -40,6 +40,11 @@ AccessStatus FindKeyStart(const ImageDescriptor &image, uint32_t key, uint32_t *
 AccessStatus LookupKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                        LeafDescriptor *descriptor);
 
+// LookupKey, then FetchLeaf of the leaf it found: a key answered from the
+// tree alone. outSize must be present.
+AccessStatus AnswerKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                       uint32_t bufferSize, void *buffer, uint32_t *outSize);
+
 // Walks the node whose two words are given, for the key and request. The
 // descriptor is written only when the walk returns 0.
 AccessStatus WalkNode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
@@ -48,7 +53,7 @@ AccessStatus WalkNode(const ImageDescriptor &image, uint32_t key, const AccessRe
 // Copies the values the descriptor names into the buffer, widened as its
 // kind says, or reports the size needed (2). outSize must be present.
 AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *request, uint32_t bufferSize,
-                       void *buffer, uint32_t *outSize, const LeafDescriptor &descriptor);
+                       void *buffer, uint32_t *outSize, LeafDescriptor descriptor);
 
 // Reads the printer-data value named by an NK_WIDE leaf into *result:
 // 0 read; 1 not read (no handle, or the spooler refused); -1 bad descriptor

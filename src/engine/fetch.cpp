@@ -31,24 +31,25 @@ AccessStatus FetchComputed(const ImageDescriptor &image, const AccessRequest *re
 AccessStatus FetchComputed(const ImageDescriptor &image, const AccessRequest *request, uint32_t bufferSize,
                            void *buffer, uint32_t *outSize, uint16_t id) {
   uint32_t required = 0;
+  // With a buffer the value is made once: every computed value reports its
+  // size and answers 2 before it writes a byte.
+  if (buffer != nullptr) {
+    const AccessStatus status = ComputeValue(image, id, request, bufferSize, buffer, &required);
+    if (status == kOk || status == kBufferTooSmall) *outSize = required;
+    return status;
+  }
+  // Without one, the size: a value that is not known counts 0 bytes.
   const AccessStatus probe = ComputeValue(image, id, request, 0, nullptr, &required);
   if (probe == kNotFound)
     required = 0;
   else if (probe != kOk && probe != kBufferTooSmall)
     return probe;
-  if (buffer == nullptr || bufferSize < required) {
-    *outSize = required;
-    return kBufferTooSmall;
-  }
-  // The second call writes the answer and its final size.
-  const AccessStatus status = ComputeValue(image, id, request, bufferSize, buffer, &required);
-  if (status != kOk) return status;
   *outSize = required;
-  return kOk;
+  return kBufferTooSmall;
 }
 
 AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *request, uint32_t bufferSize,
-                       void *buffer, uint32_t *outSize, const LeafDescriptor &descriptor) {
+                       void *buffer, uint32_t *outSize, LeafDescriptor descriptor) {
   const NodeKind kind = kindOf(descriptor.word0);
   const uint32_t offset = operandOf(descriptor.word0);
   const uint32_t n = countOf(descriptor.word1);

@@ -94,14 +94,33 @@ AccessStatus FindKeyStart(const ImageDescriptor &image, uint32_t key, uint32_t *
                  index);
 }
 
-AccessStatus LookupKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
-                       LeafDescriptor *descriptor) {
+namespace {
+
+// LookupKey, inline in AnswerKey: the root keys' lookups are a few
+// instructions, which a call's register saves would double.
+inline AccessStatus Lookup(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                           LeafDescriptor *descriptor) {
   if (image.keys == nullptr || image.keyNodes == nullptr || image.keyCount == 0) return kFailed;
   const uint16_t wanted = uint16_t(key);
   if (!image.keysSorted) return WalkEntry(image, ScanIndex(image, wanted), key, request, descriptor);
   const uint32_t guess = GuessEntry(image, wanted);
   if (guess != image.keyCount) return WalkEntry(image, guess, key, request, descriptor);
   return LookupBisected(image, key, request, descriptor);
+}
+
+} // namespace
+
+AccessStatus LookupKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                       LeafDescriptor *descriptor) {
+  return Lookup(image, key, request, descriptor);
+}
+
+AccessStatus AnswerKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                       uint32_t bufferSize, void *buffer, uint32_t *outSize) {
+  LeafDescriptor leaf{};
+  const AccessStatus status = Lookup(image, key, request, &leaf);
+  if (status != kOk) return status;
+  return FetchLeaf(image, request, bufferSize, buffer, outSize, leaf);
 }
 
 } // namespace m4k7

@@ -16,8 +16,8 @@ AccessStatus ReadNamedPrinterValue(const ImageDescriptor &image, PrinterHandle p
   uint32_t nameTree = 0;
   const AccessStatus status = detail::FindValueNameTree(image, &nameTree);
   if (status != kOk) return status;
-  uint32_t steps = 0;
-  const detail::Walk<NoObserver> asking{image, kValueNameKey, nullptr, nullptr, &steps, {}};
+  const detail::Walk<NoObserver> asking{image, kValueNameKey, nullptr, nullptr, detail::kMaxWalkStepsLeft,
+                                        {}};
   return detail::ReadValueOfName(asking, printer, nameTree, number, 0, value);
 }
 

@@ -13,6 +13,9 @@ namespace m4k7 {
 
 namespace detail {
 
+// A walk's allowance of nodes, counted down as it enters them.
+inline constexpr int32_t kMaxWalkStepsLeft = int32_t(kMaxWalkSteps);
+
 // What every step of one walk shares: the key it looks for, the request
 // the selectors read, the descriptor a matching leaf fills and the observer.
 template <class Observer> struct Walk {
@@ -20,7 +23,10 @@ template <class Observer> struct Walk {
   uint16_t key;
   const AccessRequest *request;
   LeafDescriptor *descriptor;
-  uint32_t *steps; // nodes entered so far, shared with the walks nested in this one
+  // Nodes the walk may still enter (kMaxWalkSteps at its start); a walk
+  // nested in this one continues the count and hands it back. Kept in the
+  // record rather than behind a pointer, since every node entered counts.
+  mutable int32_t stepsLeft;
   [[no_unique_address]] Observer observer;
 };
 
@@ -35,36 +41,41 @@ template <class O> AccessStatus Stop(const Walk<O> &walk, WalkStop stop, AccessS
 template <class O>
 AccessStatus WalkAt(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1, uint32_t depth);
 
-// Every node entered passes the walk's bounds; a leaf then answers its own
-// key and is skipped by any other.
-template <class O>
-inline AccessStatus WalkLeaf(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+// Every node entered passes the walk's bounds: 0, or the status of the
+// bound it meets.
+template <class O> inline AccessStatus Enter(const Walk<O> &walk, uint32_t depth) {
   if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
-  if (++*walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
+  if (--walk.stepsLeft < 0) return Stop(walk, WalkStop::TooManySteps, kFailed);
+  return kOk;
+}
+
+// Every node entered passes the walk's bounds; a leaf then answers its own
+// key and is skipped by any other. The leaf's words are read where they are
+// needed, so a leaf in the table costs the skip no more than its key.
+template <class O> inline AccessStatus WalkLeaf(const Walk<O> &walk, const DbNode &leaf, uint32_t depth) {
+  if (const AccessStatus bound = Enter(walk, depth); bound != kOk) return bound;
   // Several keys may share a start node; a leaf answers only its own key.
-  const bool answers = fieldOf(word1) == walk.key;
+  const bool answers = fieldOf(leaf.word1) == walk.key;
   walk.observer.Leaf(answers);
   if (!answers) return kNotFound;
-  walk.descriptor->word0 = word0;
-  walk.descriptor->word1 = word1;
+  walk.descriptor->word0 = leaf.word0;
+  walk.descriptor->word1 = leaf.word1;
   return kOk;
 }
 
 // Walks a node of a list or a case's target. Most are leaves, which are
 // answered here without a call; the others recurse through WalkAt.
 template <class O>
-inline AccessStatus WalkChild(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_t word1,
-                              uint32_t depth) {
-  if (!isLeafKind(kindOf(word0))) return WalkAt(walk, index, word0, word1, depth);
-  walk.observer.Entered(index, word0, word1);
-  const AccessStatus status = WalkLeaf(walk, word0, word1, depth);
+inline AccessStatus WalkChild(const Walk<O> &walk, uint32_t index, const DbNode &node, uint32_t depth) {
+  if (!isLeafKind(kindOf(node.word0))) return WalkAt(walk, index, node.word0, node.word1, depth);
+  walk.observer.Entered(index, node.word0, node.word1);
+  const AccessStatus status = WalkLeaf(walk, node, depth);
   walk.observer.Left(status);
   return status;
 }
 
 template <class O> inline AccessStatus WalkIndex(const Walk<O> &walk, uint32_t index, uint32_t depth) {
-  const DbNode &node = walk.image.nodes[index];
-  return WalkChild(walk, index, node.word0, node.word1, depth);
+  return WalkChild(walk, index, walk.image.nodes[index], depth);
 }
 
 // How many of a list's `count` entries from `start` lie in the node table.
@@ -78,14 +89,15 @@ inline uint32_t EntriesInTable(const ImageDescriptor &image, uint32_t start, uin
 // Sequences, guards, cases and defaults walk their list in order; the first
 // child that answers anything but "not mine" decides, failures included.
 template <class O>
-AccessStatus WalkSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+inline AccessStatus WalkSequence(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
   if (walk.image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
   const uint32_t start = operandOf(word0);
   const uint32_t count = countOf(word1);
   if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
   const uint32_t inTable = EntriesInTable(walk.image, start, count);
+  const DbNode *children = walk.image.nodes + start;
   for (uint32_t i = 0; i < inTable; ++i) {
-    const AccessStatus status = WalkIndex(walk, start + i, depth + 1);
+    const AccessStatus status = WalkChild(walk, start + i, children[i], depth + 1);
     if (status != kNotFound) return status;
   }
   if (inTable < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
@@ -107,40 +119,64 @@ AccessStatus WalkGuardedSequence(const Walk<O> &walk, uint32_t word0, uint32_t w
   const uint16_t slot = fieldOf(word1);
   if (count == 0) return Stop(walk, WalkStop::EmptyList, kNotFound);
   const uint32_t inTable = EntriesInTable(image, start, count);
-  bool read = false;
-  uint32_t value = 0;
-  for (uint32_t i = 0; i < inTable; ++i) {
-    const DbNode &child = image.nodes[start + i];
-    if (kindOf(child) == NodeKind::NK_GUARD) {
-      if (!read) {
-        if (walk.request == nullptr || !HasInt(walk.request, slot))
-          return Stop(walk, WalkStop::MissingInt, kMissingInt);
-        value = uint32_t(walk.request->intParams[slot]);
-        read = true;
-      }
-      const bool passed = value == uint32_t(fieldOf(child));
-      walk.observer.Guard(start + i, slot, int32_t(value), passed);
-      if (!passed) continue;
-    }
-    const AccessStatus status = WalkChild(walk, start + i, child.word0, child.word1, depth + 1);
+  uint32_t i = 0;
+  for (; i < inTable && kindOf(image.nodes[start + i]) != NodeKind::NK_GUARD; ++i) {
+    const AccessStatus status = WalkIndex(walk, start + i, depth + 1);
     if (status != kNotFound) return status;
+  }
+  if (i < inTable) {
+    if (walk.request == nullptr || !HasInt(walk.request, slot))
+      return Stop(walk, WalkStop::MissingInt, kMissingInt);
+    const uint32_t value = uint32_t(walk.request->intParams[slot]);
+    const DbNode *members = image.nodes + start;
+    for (; i < inTable; ++i) {
+      // Guards that differ are passed over reading only their kind and value.
+      const DbNode *member = members + i;
+      for (; member != members + inTable && kindOf(member->word0) == NodeKind::NK_GUARD &&
+             uint32_t(fieldOf(member->word1)) != value;
+           ++member)
+        walk.observer.Guard(start + uint32_t(member - members), slot, int32_t(value), false);
+      i = uint32_t(member - members);
+      if (i == inTable) break;
+      const uint32_t word0Of = members[i].word0;
+      const uint32_t word1Of = members[i].word1;
+      AccessStatus status;
+      if (kindOf(word0Of) == NodeKind::NK_GUARD) {
+        // A guard that passes is a sequence: walked here, without the kind
+        // dispatch.
+        walk.observer.Guard(start + i, slot, int32_t(value), true);
+        walk.observer.Entered(start + i, word0Of, word1Of);
+        status = Enter(walk, depth + 1);
+        if (status == kOk) status = WalkSequence(walk, word0Of, word1Of, depth + 1);
+        walk.observer.Left(status);
+      } else {
+        status = WalkChild(walk, start + i, members[i], depth + 1);
+      }
+      if (status != kNotFound) return status;
+    }
   }
   if (inTable < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
   return kNotFound;
 }
 
-// The chosen case's target decides, even when it has no answer for the key.
-template <class O> AccessStatus WalkCaseTarget(const Walk<O> &walk, const DbNode &chosen, uint32_t depth) {
-  const uint32_t target = operandOf(chosen);
-  if (target >= walk.image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
-  return WalkIndex(walk, target, depth + 1);
+// No node: a chosen target lies below nodeCount.
+inline constexpr uint32_t kNoTarget = UINT32_MAX;
+
+// A select ends by choosing a case: 0 and the case's target in *target,
+// which WalkEntered walks in its place (the target decides, even when it has
+// no answer for the key); any other status decides the select.
+template <class O> AccessStatus ChooseTarget(const Walk<O> &walk, const DbNode &chosen, uint32_t *target) {
+  const uint32_t t = operandOf(chosen);
+  if (t >= walk.image.nodeCount) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  *target = t;
+  return kOk;
 }
 
 // Walks key 8's tree from `nameTree` with I[0] = `number` on a work copy
 // without a printer, so that the name never depends on the caller's
 // parameters, and reads the printer's value of that name. The name must be
 // an NK_WIDE leaf: one made by code could ask for the very value it names.
-// `steps` and `depth` continue the walk that asks, so that a key-8 tree
+// `stepsLeft` and `depth` continue the walk that asks, so that a key-8 tree
 // reaching a printer-data select again cannot recurse without end.
 template <class O>
 AccessStatus ReadValueOfName(const Walk<O> &asking, PrinterHandle printer, uint32_t nameTree, int32_t number,
@@ -153,8 +189,9 @@ AccessStatus ReadValueOfName(const Walk<O> &asking, PrinterHandle printer, uint3
     if (!copy) return Stop(asking, WalkStop::NoWorkCopy, kFailed);
     copy.ints()[0] = number;
     asking.observer.ValueName(number);
-    const Walk<O> nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, asking.steps, asking.observer};
+    const Walk<O> nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, asking.stepsLeft, asking.observer};
     status = WalkIndex(nameWalk, nameTree, depth);
+    asking.stepsLeft = nameWalk.stepsLeft;
   }
   if (status != kOk) return Stop(asking, WalkStop::NoValueName, kFailed);
   if (printer == nullptr) return Stop(asking, WalkStop::NoPrinter, kNoPrinter);
@@ -185,10 +222,53 @@ AccessStatus ReadSelectedPrinterValue(const Walk<O> &walk, uint32_t nameTree, ui
   return kOk;
 }
 
+// The integer selects' cases from entry `first` of the list at `start`:
+// the first that matches the value is chosen.
+template <class O>
+inline AccessStatus ChooseAmongCases(const Walk<O> &walk, uint32_t start, uint32_t count, uint32_t first,
+                                     uint32_t value, uint32_t *target) {
+  const ImageDescriptor &image = walk.image;
+  const uint32_t inTable = EntriesInTable(image, start, count);
+  for (uint32_t i = first; i < inTable; ++i) {
+    const DbNode &entry = image.nodes[start + i];
+    const NodeKind kind = kindOf(entry);
+    bool match = true; // NK_DEFAULT
+    if (kind == NodeKind::NK_CASE) {
+      match = value == entry.word1;
+    } else if (kind == NodeKind::NK_RANGE_CASE) {
+      const uint32_t j = entry.word1;
+      if (image.intPool == nullptr || j >= image.intCount || j + 1 >= image.intCount)
+        return Stop(walk, WalkStop::RangePastPool, kFailed);
+      const int32_t v = int32_t(value);
+      match = image.intPool[j] <= v && v <= image.intPool[j + 1];
+    } else if (kind != NodeKind::NK_DEFAULT) {
+      return Stop(walk, WalkStop::NotACase, kFailed);
+    }
+    walk.observer.Case(start + i, match);
+    if (match) return ChooseTarget(walk, entry, target);
+  }
+  if (inTable < count && first < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
+  return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
+}
+
+// Cases on I[P], the select most trees are made of: the other integer
+// selects' sources are not looked at.
+template <class O>
+inline AccessStatus ChooseParamCase(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t *target) {
+  if (walk.image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
+  const uint16_t p = fieldOf(word1);
+  if (walk.request == nullptr) return Stop(walk, WalkStop::NoRequest, kFailed);
+  if (!HasInt(walk.request, p)) return Stop(walk, WalkStop::MissingInt, kMissingInt);
+  const uint32_t value = uint32_t(walk.request->intParams[p]);
+  walk.observer.Compared(ValueSource::Parameter, p, value, value);
+  return ChooseAmongCases(walk, operandOf(word0), countOf(word1), 0, value, target);
+}
+
 // Integer selects: on I[P], on I[P] under a mask, on a printer-data value
 // or on the locale's country code.
 template <class O>
-AccessStatus WalkIntegerSelect(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+AccessStatus ChooseIntegerCase(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth,
+                               uint32_t *target) {
   const ImageDescriptor &image = walk.image;
   const NodeKind kind = kindOf(word0);
   const uint16_t p = fieldOf(word1);
@@ -233,33 +313,11 @@ AccessStatus WalkIntegerSelect(const Walk<O> &walk, uint32_t word0, uint32_t wor
   if (first == 0) walk.observer.Compared(source, p, value, value & mask);
   value &= mask;
 
-  const uint32_t inTable = EntriesInTable(image, start, count);
-  for (uint32_t i = first; i < inTable; ++i) {
-    const DbNode &entry = image.nodes[start + i];
-    bool match = false;
-    switch (kindOf(entry)) {
-    case NodeKind::NK_CASE: match = value == entry.word1; break;
-    case NodeKind::NK_DEFAULT: match = true; break;
-    case NodeKind::NK_RANGE_CASE: {
-      const uint32_t j = entry.word1;
-      if (image.intPool == nullptr || j >= image.intCount || j + 1 >= image.intCount)
-        return Stop(walk, WalkStop::RangePastPool, kFailed);
-      const int32_t v = int32_t(value);
-      match = image.intPool[j] <= v && v <= image.intPool[j + 1];
-      break;
-    }
-    default: return Stop(walk, WalkStop::NotACase, kFailed);
-    }
-    walk.observer.Case(start + i, match);
-    if (!match) continue;
-    return WalkCaseTarget(walk, entry, depth);
-  }
-  if (inTable < count && first < count) return Stop(walk, WalkStop::PastNodeTable, kFailed);
-  return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
+  return ChooseAmongCases(walk, start, count, first, value, target);
 }
 
 template <class O>
-AccessStatus WalkStringSelect(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
+AccessStatus ChooseStringCase(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t *target) {
   const ImageDescriptor &image = walk.image;
   if (image.nodes == nullptr) return Stop(walk, WalkStop::NoNodeTable, kFailed);
   const uint32_t start = operandOf(word0);
@@ -299,30 +357,52 @@ AccessStatus WalkStringSelect(const Walk<O> &walk, uint32_t word0, uint32_t word
     }
     walk.observer.Case(start + i, match);
     if (!match) continue;
-    return WalkCaseTarget(walk, entry, depth);
+    return ChooseTarget(walk, entry, target);
   }
   return Stop(walk, WalkStop::NoCaseMatched, kNotFound);
 }
 
+// A select's chosen target is walked in the select's place, in this frame:
+// the chain of selects down to a sequence or leaf costs no call per select.
+// Each target entered here owes the observer a Left with the status the
+// chain ends with, which is every one of its nodes' status.
 template <class O>
 AccessStatus WalkEntered(const Walk<O> &walk, uint32_t word0, uint32_t word1, uint32_t depth) {
-  const NodeKind kind = kindOf(word0);
-  if (isLeafKind(kind)) return WalkLeaf(walk, word0, word1, depth);
-  if (depth >= kMaxWalkDepth) return Stop(walk, WalkStop::TooDeep, kFailed);
-  if (++*walk.steps > kMaxWalkSteps) return Stop(walk, WalkStop::TooManySteps, kFailed);
-  switch (kind) {
-  case NodeKind::NK_SEQUENCE:
-  case NodeKind::NK_GUARD:
-  case NodeKind::NK_CASE:
-  case NodeKind::NK_DEFAULT: return WalkSequence(walk, word0, word1, depth);
-  case NodeKind::NK_GUARDED_SEQUENCE: return WalkGuardedSequence(walk, word0, word1, depth);
-  case NodeKind::NK_SELECT_PARAM:
-  case NodeKind::NK_SELECT_PRINTER_DATA:
-  case NodeKind::NK_SELECT_LOCALE:
-  case NodeKind::NK_SELECT_MASKED: return WalkIntegerSelect(walk, word0, word1, depth);
-  case NodeKind::NK_SELECT_STRING: return WalkStringSelect(walk, word0, word1, depth);
-  default: return Stop(walk, WalkStop::NotWalkable, kFailed); // string cases, masks, ranges, unknown kinds
+  uint32_t targets = 0;
+  AccessStatus status;
+  for (;;) {
+    const NodeKind kind = kindOf(word0);
+    if (isLeafKind(kind)) {
+      status = WalkLeaf(walk, DbNode{word0, word1}, depth);
+      break;
+    }
+    if ((status = Enter(walk, depth)) != kOk) break;
+    uint32_t target = kNoTarget;
+    switch (kind) {
+    case NodeKind::NK_SEQUENCE:
+    case NodeKind::NK_GUARD:
+    case NodeKind::NK_CASE:
+    case NodeKind::NK_DEFAULT: status = WalkSequence(walk, word0, word1, depth); break;
+    case NodeKind::NK_GUARDED_SEQUENCE: status = WalkGuardedSequence(walk, word0, word1, depth); break;
+    case NodeKind::NK_SELECT_PARAM: status = ChooseParamCase(walk, word0, word1, &target); break;
+    case NodeKind::NK_SELECT_PRINTER_DATA:
+    case NodeKind::NK_SELECT_LOCALE:
+    case NodeKind::NK_SELECT_MASKED: status = ChooseIntegerCase(walk, word0, word1, depth, &target); break;
+    case NodeKind::NK_SELECT_STRING: status = ChooseStringCase(walk, word0, word1, &target); break;
+    default:
+      status = Stop(walk, WalkStop::NotWalkable, kFailed); // string cases, masks, ranges, unknown kinds
+    }
+    // Only a select sets a target, and only with status 0.
+    if (target == kNoTarget) break;
+    const DbNode &next = walk.image.nodes[target];
+    word0 = next.word0;
+    word1 = next.word1;
+    ++depth;
+    ++targets;
+    walk.observer.Entered(target, word0, word1);
   }
+  for (; targets != 0; --targets) walk.observer.Left(status);
+  return status;
 }
 
 template <class O>
@@ -342,9 +422,8 @@ AccessStatus WalkObserved(const ImageDescriptor &image, uint32_t key, const Acce
                           uint32_t index, uint32_t word0, uint32_t word1, LeafDescriptor *descriptor,
                           O observer) {
   if (descriptor == nullptr) return kFailed;
-  uint32_t steps = 0;
-  const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, &steps, observer};
-  return detail::WalkChild(walk, index, word0, word1, 0);
+  const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, detail::kMaxWalkStepsLeft, observer};
+  return detail::WalkChild(walk, index, DbNode{word0, word1}, 0);
 }
 
 } // namespace m4k7

@@ -11,6 +11,7 @@
 
 #include "compiler.h"
 #include "drvlists/drvlists.h"
+#include "platform/test_hooks.h"
 
 namespace m4k7 {
 namespace {
@@ -120,6 +121,54 @@ TEST(ItemLists, ListTableChecks) {
       EXPECT_EQ(items[0].attr1, 200);
       EXPECT_EQ(items[1].attr1, 100);
     }
+  }
+}
+
+// attr1 is the value of the id's first entry in the list, whatever order
+// the ids come in: the entries are read from a cursor, and an id that may
+// stand before it (the same id again, or one that shares its low byte with
+// an entry passed) is searched from the front.
+TEST(ItemLists, Attr1IsTheFirstEntrysValueInAnyOrder) {
+  struct Case {
+    const char *what;
+    std::vector<int64_t> ids;
+    std::vector<std::pair<uint16_t, int32_t>> list5;
+    std::pair<uint16_t, uint16_t> rename; // an entry's id changed after compiling, {0, 0}: none
+    AccessStatus want;
+    std::vector<int32_t> attr1;
+  };
+  const Case kCases[] = {
+      {"the list's order", {1, 2, 3}, {{1, 10}, {2, 20}, {3, 30}}, {0, 0}, 0, {10, 20, 30}},
+      {"reversed", {3, 2, 1}, {{1, 10}, {2, 20}, {3, 30}}, {0, 0}, 0, {30, 20, 10}},
+      {"an id twice", {2, 2, 1}, {{1, 10}, {2, 20}, {3, 30}, {4, 40}}, {0, 0}, 0, {20, 20, 10}},
+      {"an entry twice, after the cursor", {3, 1}, {{1, 10}, {2, 20}, {5, 11}, {3, 30}}, {5, 1}, 0, {30, 10}},
+      {"an entry twice, from the front",
+       {1, 3, 1},
+       {{1, 10}, {2, 20}, {5, 11}, {3, 30}},
+       {5, 1},
+       0,
+       {10, 30, 10}},
+      {"low bytes shared", {1, 257, 2, 513}, {{257, 1}, {1, 2}, {513, 3}, {2, 4}}, {0, 0}, 0, {2, 1, 4, 3}},
+      {"low bytes shared, skipped", {513, 1}, {{257, 1}, {1, 2}, {513, 3}, {2, 4}}, {0, 0}, 0, {3, 2}},
+      {"an id past the cursor's end", {2, 1, 9}, {{1, 10}, {2, 20}, {3, 30}}, {0, 0}, 1, {}},
+  };
+  for (const Case &c : kCases) {
+    auto img = Build([&c](ImageBuilder &b) {
+      b.key(4110, b.ints(4110, c.ids));
+      b.itemList(5, c.list5);
+    });
+    if (c.rename.first != 0) {
+      for (uint16_t &id : img->tables.itemIds)
+        if (id == c.rename.first) id = c.rename.second;
+      img->refresh();
+    }
+    Ints r(106);
+    Call call = Dispatch(img->image, 4110, r.request, uint32_t(20 * c.ids.size()));
+    ASSERT_EQ(call.status, c.want) << c.what;
+    std::vector<int32_t> got;
+    if (c.want == 0)
+      for (const ListItem &item : Items(call)) got.push_back(item.attr1);
+    EXPECT_EQ(got, c.attr1) << c.what;
   }
 }
 
@@ -571,6 +620,47 @@ TEST(GroupedLists, Statuses) {
   EXPECT_EQ(Dispatch(img->image, 4124, r.request, 100).status, -3);
   // A computed fragment without a value counts 0 bytes, then answers 1.
   EXPECT_EQ(Dispatch(img->image, 4125, r.request, 100).status, 1);
+}
+
+// A short list's fragment descriptors stay on the stack, a long one's take
+// a heap block: both join alike, only the long one allocates, and that
+// allocation failing answers -1 with nothing written.
+TEST(GroupedLists, ShortAndLongListsJoinAlike) {
+  struct Case {
+    uint32_t entries;
+    bool allocates;
+  };
+  for (const Case &c : {Case{1, false}, Case{16, false}, Case{17, true}, Case{40, true}}) {
+    std::string want;
+    auto img = Build([&](ImageBuilder &b) {
+      b.keyOfAllRoots(kFragment);
+      std::vector<imagec::NodeRef> entries;
+      for (uint32_t i = 0; i < c.entries; ++i) {
+        const std::string fragment(1 + i % 3, char('A' + i % 26));
+        entries.push_back(b.bytes(kFragment, fragment));
+        b.hang(b.sequence({entries.back()}));
+        want += fragment;
+      }
+      b.groupedList(4121, entries);
+    });
+    Ints r(106);
+    const uint64_t before = platform::testing::AllocationCount();
+    Call query = Dispatch(img->image, 4121, r.request, 0, false);
+    Call call = Dispatch(img->image, 4121, r.request, uint32_t(want.size()));
+    EXPECT_EQ(platform::testing::AllocationCount() != before, c.allocates) << c.entries << " entries";
+    EXPECT_EQ(query.status, 2) << c.entries << " entries";
+    EXPECT_EQ(query.size, want.size()) << c.entries << " entries";
+    ASSERT_EQ(call.status, 0) << c.entries << " entries";
+    EXPECT_EQ(std::string(call.bytes.begin(), call.bytes.end()), want) << c.entries << " entries";
+
+    platform::testing::HeapFailAt fail(1);
+    Call failed = Dispatch(img->image, 4121, r.request, uint32_t(want.size()));
+    EXPECT_EQ(failed.status, c.allocates ? -1 : 0) << c.entries << " entries";
+    EXPECT_EQ(fail.fired(), c.allocates) << c.entries << " entries";
+    if (c.allocates) {
+      EXPECT_EQ(failed.bytes, std::vector<uint8_t>(want.size(), 0xCD)) << c.entries << " entries";
+    }
+  }
 }
 
 TEST(PrintMode, MechanismOnSmallTables) {

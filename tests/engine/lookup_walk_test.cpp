@@ -270,5 +270,84 @@ TEST(WalkCorruption, DeepButFiniteImagesStillAnswer) {
   }
 }
 
+enum class Link { Sequence, Select, Guarded, Mixed };
+
+// A chain whose answer for key 1 lies `depth` nodes below the start, made
+// of links of one kind: sequences of one child, selects on I[0] = 0 whose
+// one case leads on (the case is no node of the way down), or guarded
+// sequences whose one guard passes (the guard is). Mixed alternates
+// selects and guarded sequences; a guarded link that would overshoot is a
+// sequence.
+TestImage LinkChain(Link link, uint32_t depth) {
+  TestImage img;
+  uint32_t d = 0;
+  for (uint32_t i = 0; d < depth; ++i) {
+    const uint32_t here = uint32_t(img.nodes.size());
+    const bool select = link == Link::Select || (link == Link::Mixed && i % 2 == 0);
+    const bool guarded = !select && link != Link::Sequence && depth - d >= 2;
+    if (select) {
+      img.list({List(NodeKind::NK_SELECT_PARAM, here + 1, 0, 1), Case(0, here + 2)});
+      d += 1;
+    } else if (guarded) {
+      img.list(
+          {List(NodeKind::NK_GUARDED_SEQUENCE, here + 1, 0, 1), List(NodeKind::NK_GUARD, here + 2, 0, 1)});
+      d += 2;
+    } else {
+      img.add(List(NodeKind::NK_SEQUENCE, here + 1, 0, 1));
+      d += 1;
+    }
+  }
+  img.answer(1, 1);
+  img.key(1, 0);
+  return img;
+}
+
+// Every node entered on the way down counts, whichever kind leads there: a
+// select's chosen target and a passed guard are one node deeper.
+TEST(WalkCorruption, EveryKindOfLinkCountsItsDepth) {
+  const uint32_t depths[] = {1, 12, kMaxWalkDepth - 1, kMaxWalkDepth, 3 * kMaxWalkDepth};
+  const int32_t slot0 = 0;
+  const AccessRequest request = RequestOf(&slot0, 1);
+  for (Link link : {Link::Sequence, Link::Select, Link::Guarded, Link::Mixed}) {
+    for (uint32_t depth : depths) {
+      const TestImage img = LinkChain(link, depth);
+      LeafDescriptor d{};
+      EXPECT_EQ(LookupKey(img.view(), 1, &request, &d), depth < kMaxWalkDepth ? kOk : kFailed)
+          << "link " << int(link) << ", depth " << depth;
+    }
+  }
+}
+
+// A start over a ladder and `extra` leaves: the ladder's root and each of
+// its levels are two sequences over the next level's two, down to two
+// leaves, so that a walk without an answer enters 2^(levels + 1) - 1 of its
+// nodes, and the start and the extra leaves besides. The walk may enter
+// kMaxWalkSteps nodes in all.
+TEST(WalkCorruption, SharedChildrenEndAtTheStepBound) {
+  struct Case {
+    uint32_t levels;
+    uint32_t extra;
+    AccessStatus want;
+  };
+  // 15 levels: 65535 nodes of the ladder, 65536 with the start.
+  const Case cases[] = {{4, 0, kNotFound}, {15, 0, kNotFound}, {15, 1, kFailed}, {16, 0, kFailed}};
+  for (const Case &c : cases) {
+    TestImage img;
+    const uint32_t start = img.add(List(NodeKind::NK_SEQUENCE, 1, 0, uint16_t(1 + c.extra)));
+    img.add(List(NodeKind::NK_SEQUENCE, 2 + c.extra, 0, 2));
+    for (uint32_t e = 0; e < c.extra; ++e) img.answer(2, 0);
+    for (uint32_t level = 1; level < c.levels; ++level) {
+      const uint32_t next = uint32_t(img.nodes.size()) + 2;
+      img.list({List(NodeKind::NK_SEQUENCE, next, 0, 2), List(NodeKind::NK_SEQUENCE, next, 0, 2)});
+    }
+    img.answer(2, 0);
+    img.answer(2, 0);
+    img.key(1, start);
+    LeafDescriptor d{};
+    EXPECT_EQ(LookupKey(img.view(), 1, nullptr, &d), c.want)
+        << c.levels << " levels, " << c.extra << " extra";
+  }
+}
+
 } // namespace
 } // namespace m4k7::test
