@@ -30,6 +30,11 @@ AccessStatus DispatchDriverKey(const ImageDescriptor &image, uint32_t key, const
 AccessStatus CompleteItemList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                               uint32_t bufferSize, void *items, uint32_t count);
 
+// The list's place in the item-list table, or false when the table (any of
+// its columns) or the list is missing: where the services find a list's ids
+// and attr1 values.
+bool FindItemList(const ItemListTable &table, uint16_t listId, uint32_t *index);
+
 // Keys 4120-4125: the fragments of the key's entries, joined.
 AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                                uint32_t bufferSize, void *buffer, uint32_t *outSize);

@@ -15,6 +15,16 @@
 
 namespace m4k7 {
 
+bool FindItemList(const ItemListTable &t, uint16_t listId, uint32_t *index) {
+  if (!t.listIds || !t.itemCounts || !t.itemStarts || !t.itemIds || !t.itemValues) return false;
+  for (uint32_t i = 0; i < t.listCount; ++i)
+    if (t.listIds[i] == listId) {
+      *index = i;
+      return true;
+    }
+  return false;
+}
+
 namespace {
 
 using ListConfig = ItemListConfig;
@@ -28,21 +38,6 @@ int32_t *FieldOf(ListItem &item, Field field) {
   case Field::None: break;
   }
   return nullptr;
-}
-
-bool HasItemListTable(const ItemListTable &t) {
-  return t.listIds && t.itemCounts && t.itemStarts && t.itemIds && t.itemValues;
-}
-
-// The list's position in the table, or false when the table or list is missing.
-bool FindList(const ItemListTable &t, uint16_t listId, uint32_t *index) {
-  if (!HasItemListTable(t)) return false;
-  for (uint32_t i = 0; i < t.listCount; ++i)
-    if (t.listIds[i] == listId) {
-      *index = i;
-      return true;
-    }
-  return false;
 }
 
 // The packed ids become the id fields of their items. Going downward keeps
@@ -62,7 +57,7 @@ void SpreadIds(void *items, uint32_t count) {
 AccessStatus FillAttr1(const ImageDescriptor &image, uint16_t listId, ListItem *items, uint32_t count) {
   const ItemListTable &t = image.items;
   uint32_t list = 0;
-  if (!FindList(t, listId, &list)) return kNotFound;
+  if (!FindItemList(t, listId, &list)) return kNotFound;
   const uint32_t itemCount = t.itemCounts[list];
   if (count > itemCount) return kFailed;
   const uint64_t start = uint32_t(t.itemStarts[list]);
@@ -223,7 +218,7 @@ AccessStatus ItemsFromTable(const ImageDescriptor &image, uint16_t key, uint16_t
                             uint32_t *outSize) {
   const ItemListTable &t = image.items;
   uint32_t list = 0;
-  if (!FindList(t, listId, &list)) return kNotFound;
+  if (!FindItemList(t, listId, &list)) return kNotFound;
   const uint32_t c = t.itemCounts[list];
   const uint32_t needed = c * uint32_t(sizeof(ListItem));
   if (bufferSize < needed || buffer == nullptr) {

@@ -92,16 +92,12 @@ struct Explainer {
     if (config.idsList != m4k7::kIdsFromLeaf) {
       const m4k7::ItemListTable &items = image.items;
       std::vector<int32_t> ids;
-      bool found = false;
-      if (items.listIds && items.itemCounts && items.itemStarts && items.itemIds)
-        for (uint32_t i = 0; i < items.listCount && !found; ++i) {
-          if (items.listIds[i] != config.idsList) continue;
-          found = true;
-          for (uint32_t m = 0; m < items.itemCounts[i]; ++m) {
-            uint64_t at = uint64_t(uint32_t(items.itemStarts[i])) + m;
-            if (at < items.itemPoolCount) ids.push_back(items.itemIds[at]);
-          }
-        }
+      uint32_t list = 0;
+      const bool found = m4k7::FindItemList(items, config.idsList, &list);
+      for (uint32_t m = 0; found && m < items.itemCounts[list]; ++m) {
+        uint64_t at = uint64_t(uint32_t(items.itemStarts[list])) + m;
+        if (at < items.itemPoolCount) ids.push_back(items.itemIds[at]);
+      }
       Json t = Json::object();
       t.set("listId", config.idsList);
       t.set("found", found);
