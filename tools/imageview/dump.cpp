@@ -77,7 +77,8 @@ private:
   void rows(int indent, uint32_t count, const std::function<std::string(uint32_t)> &item) {
     std::string row;
     for (uint32_t i = 0; i < count; ++i) {
-      row += (row.empty() ? "" : " ") + item(i);
+      if (!row.empty()) row += ' ';
+      row += item(i);
       if (row.size() > 90 || i + 1 == count) {
         line(indent, row);
         row.clear();
