@@ -138,18 +138,18 @@ int Usage(std::ostream &err, std::string_view command, const std::string &messag
   return kExitUsage;
 }
 
-int StartCommand(const Args &args, const CommandSpec &spec, CommandLine *cl, std::ostream &out,
+int StartCommand(const Args &args, const CommandShape &shape, CommandLine *cl, std::ostream &out,
                  std::ostream &err) {
   std::string error;
-  if (!ParseCommandLine(args, spec.accept, spec.formats, cl, &error)) return Usage(err, spec.name, error);
+  if (!ParseCommandLine(args, shape.accept, shape.formats, cl, &error)) return Usage(err, shape.name, error);
   if (cl->help) {
-    std::string help = spec.help;
+    std::string help = shape.help;
     if (size_t at = help.find("%SETTINGS%"); at != std::string::npos) help.replace(at, 10, SettingsHelp());
     out << help;
     return kExitOk;
   }
-  if (cl->positional.size() > spec.maxPositional)
-    return Usage(err, spec.name, "unexpected argument " + quoted(cl->positional[spec.maxPositional]));
+  if (cl->positional.size() > shape.maxPositional)
+    return Usage(err, shape.name, "unexpected argument " + quoted(cl->positional[shape.maxPositional]));
   return kGoOn;
 }
 

@@ -99,7 +99,7 @@ int Usage(std::ostream &err, std::string_view command, const std::string &messag
 
 // A subcommand's command line: what it accepts and its help, which may hold
 // %SETTINGS% for SettingsHelp().
-struct CommandSpec {
+struct CommandShape {
   const char *name;
   const char *help;
   uint32_t accept;
@@ -110,7 +110,7 @@ inline constexpr int kGoOn = -1;
 // Parses the command line. kGoOn when the command is to run; else its exit
 // code, after the help on out (--help) or a usage error on err, such as
 // "unexpected argument \"4\"" for one positional argument too many.
-int StartCommand(const Args &args, const CommandSpec &spec, CommandLine *cl, std::ostream &out,
+int StartCommand(const Args &args, const CommandShape &shape, CommandLine *cl, std::ostream &out,
                  std::ostream &err);
 
 // DB and KEY, the positional arguments of get and explain: kGoOn, or the

@@ -42,8 +42,8 @@ Examples:
 
 int RunDump(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  const CommandSpec spec{"dump", kHelp, kAcceptFormat, SIZE_MAX, {"text", "dot"}};
-  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
+  const CommandShape shape{"dump", kHelp, kAcceptFormat, SIZE_MAX, {"text", "dot"}};
+  if (int code = StartCommand(args, shape, &cl, out, err); code != kGoOn) return code;
   std::string error;
   std::vector<uint32_t> keys;
   for (const std::string &text : cl.positional) {

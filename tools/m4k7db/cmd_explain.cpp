@@ -219,8 +219,8 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
   const DatabaseInfo *db = nullptr;
   uint32_t key = 0;
-  const CommandSpec spec{"explain", kHelp, kAcceptSettings | kAcceptFormat | kAcceptBrief, 2};
-  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
+  const CommandShape shape{"explain", kHelp, kAcceptSettings | kAcceptFormat | kAcceptBrief, 2};
+  if (int code = StartCommand(args, shape, &cl, out, err); code != kGoOn) return code;
   if (int code = ParseDatabaseKey(cl, "explain", &db, &key, err); code != kGoOn) return code;
   OwnedRequest request;
   if (int code = BuildCommandRequest(*db, cl, "explain", &request, err); code != kGoOn) return code;

@@ -163,8 +163,8 @@ std::string Joined(const std::vector<int32_t> &ids) {
 
 int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  const CommandSpec spec{"job", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults | kAcceptStrict};
-  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
+  const CommandShape shape{"job", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults | kAcceptStrict};
+  if (int code = StartCommand(args, shape, &cl, out, err); code != kGoOn) return code;
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;

@@ -82,8 +82,8 @@ Json listJson(const ListAnswer &list) {
 
 int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
-  const CommandSpec spec{"settings", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults};
-  if (int code = StartCommand(args, spec, &cl, out, err); code != kGoOn) return code;
+  const CommandShape shape{"settings", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults};
+  if (int code = StartCommand(args, shape, &cl, out, err); code != kGoOn) return code;
   const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
