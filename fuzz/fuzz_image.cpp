@@ -20,6 +20,7 @@
 #include "api/access.h"
 #include "drvlists/drvlists.h"
 #include "engine/engine.h"
+#include "engine/walk.h"
 #include "fuzz_support.h"
 #include "platform/test_hooks.h"
 

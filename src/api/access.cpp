@@ -30,10 +30,4 @@ AccessStatus AnswerCareful(const ImageDescriptor &image, Database db, uint16_t k
   return status;
 }
 
-AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t key,
-                            const AccessRequest *request, uint32_t bufferSize, void *buffer,
-                            uint32_t *outSize) {
-  return Access(image, db, key, request, bufferSize, buffer, outSize);
-}
-
 } // namespace m4k7

@@ -28,24 +28,21 @@ inline KeyRange RangeOf(Database db) {
   return uint8_t(db) < 6 ? kKeyRanges[uint8_t(db)] : KeyRange{1, 0}; // no key lies in an empty range
 }
 
-// One access call: request check, range test, private copy, open by name,
-// answer, close what was opened. The exported functions pass CompiledImage().
-AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t key,
-                            const AccessRequest *request, uint32_t bufferSize, void *buffer,
-                            uint32_t *outSize);
-
 // The calls AccessDatabase hands on whole: no size variable, or a printer
 // named but not open.
 AccessStatus AnswerCareful(const ImageDescriptor &image, Database db, uint16_t key,
                            const AccessRequest *request, uint32_t bufferSize, void *buffer,
                            uint32_t *outSize);
 
-// AccessDatabase, inline so that each export makes the common call (a
-// present size variable, no printer to open by name) without a frame of its
-// own: its arguments travel to the answer in registers.
-inline AccessStatus Access(const ImageDescriptor &image, Database db, uint32_t key,
-                           const AccessRequest *request, uint32_t bufferSize, void *buffer,
-                           uint32_t *outSize) {
+// One access call: request check, range test, then the answer, through
+// AnswerCareful when a printer must be opened by name into a private copy.
+// The exported functions pass CompiledImage(). Inline so that each export
+// makes the common call (a present size variable, no printer to open by
+// name) without a frame of its own: its arguments travel to the answer in
+// registers.
+inline AccessStatus AccessDatabase(const ImageDescriptor &image, Database db, uint32_t key,
+                                   const AccessRequest *request, uint32_t bufferSize, void *buffer,
+                                   uint32_t *outSize) {
   if (request == nullptr) return kNoPrinter;
   const uint16_t k = uint16_t(key);
   const KeyRange range = RangeOf(db);

@@ -1,5 +1,5 @@
 // The exported access functions: argument checks and the engine live in
-// AccessDatabase; these only name their database.
+// AccessDatabase (api/access.h); these only name their database.
 #include "api/access.h"
 #include "m4k7db.h"
 #include "platform/platform.h"
@@ -11,7 +11,7 @@ namespace {
 // Each export jumps here with its database; the image is the compiled one.
 AccessStatus AccessCompiledImage(Database db, uint32_t key, const AccessRequest *request, uint32_t bufferSize,
                                  void *buffer, uint32_t *outSize) {
-  return m4k7::Access(m4k7::CompiledImage(), db, key, request, bufferSize, buffer, outSize);
+  return m4k7::AccessDatabase(m4k7::CompiledImage(), db, key, request, bufferSize, buffer, outSize);
 }
 
 } // namespace

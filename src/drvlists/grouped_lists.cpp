@@ -42,8 +42,7 @@ AccessStatus Assemble(const ImageDescriptor &image, uint32_t first, uint32_t h, 
     fragments[m].word0 = 0;
     fragments[m].word1 = 0;
     const DbNode &entry = image.nodes[node];
-    return WalkObserved(image, kFragmentKey, request, node, entry.word0, entry.word1, &fragments[m],
-                        NoObserver{});
+    return WalkNode(image, kFragmentKey, request, entry.word0, entry.word1, &fragments[m]);
   });
   if (walked != kOk) return walked;
 

@@ -116,8 +116,7 @@ AccessStatus FillPerItem(const ImageDescriptor &image, const ListConfig &config,
       }
       const DbNode &start = image.nodes[starts[k]];
       LeafDescriptor leaf{};
-      status =
-          WalkObserved(image, q.key, copy.get(), starts[k], start.word0, start.word1, &leaf, NoObserver{});
+      status = WalkNode(image, q.key, copy.get(), start.word0, start.word1, &leaf);
       if (status != kOk) return status;
       uint32_t size = 0;
       status = FetchLeaf(image, copy.get(), 4, FieldOf(items[i], q.field), &size, leaf);

@@ -45,10 +45,7 @@ AccessStatus LookupKey(const ImageDescriptor &image, uint32_t key, const AccessR
 AccessStatus AnswerKey(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                        uint32_t bufferSize, void *buffer, uint32_t *outSize);
 
-// Walks the node whose two words are given, for the key and request. The
-// descriptor is written only when the walk returns 0.
-AccessStatus WalkNode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
-                      uint32_t word0, uint32_t word1, LeafDescriptor *descriptor);
+// The walk of one node for a key and request, WalkNode, is in walk.h.
 
 // Copies the values the descriptor names into the buffer, widened as its
 // kind says, or reports the size needed (2). outSize must be present.

@@ -63,7 +63,7 @@ inline AccessStatus WalkEntry(const ImageDescriptor &image, uint32_t i, uint32_t
   const AccessStatus status = StartAt(image, i, &start);
   if (status != kOk) return status;
   const DbNode &node = image.nodes[start];
-  return WalkObserved(image, key, request, start, node.word0, node.word1, descriptor, NoObserver{});
+  return WalkNode(image, key, request, node.word0, node.word1, descriptor);
 }
 
 // In a marked index the key is first tried at its upper bound, where it

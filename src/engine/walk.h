@@ -1,6 +1,6 @@
 // The node walk, written once over an observer type. The module's lookups
-// instantiate it with NoObserver (walk.cpp); tools that show a walk include
-// this header and pass an observer of their own. Depth counts the nodes
+// and list services use the default NoObserver, which compiles away; tools
+// that show a walk pass an observer of their own. Depth counts the nodes
 // entered on the way down from the walk's start, so that a corrupted image
 // with a cycle fails instead of exhausting the stack.
 #pragma once
@@ -415,12 +415,14 @@ AccessStatus WalkAt(const Walk<O> &walk, uint32_t index, uint32_t word0, uint32_
 
 } // namespace detail
 
-// WalkNode with an observer: walks node `index` of the image (kNoNodeIndex
-// with the words of a node given by the caller).
-template <class O>
-AccessStatus WalkObserved(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
-                          uint32_t index, uint32_t word0, uint32_t word1, LeafDescriptor *descriptor,
-                          O observer) {
+// Walks the node whose two words are given, for the key and request. The
+// descriptor is written only when the walk returns 0. `index` is the node's
+// place in the node table, for the observer (kNoNodeIndex: words the caller
+// made).
+template <class O = NoObserver>
+AccessStatus WalkNode(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
+                      uint32_t word0, uint32_t word1, LeafDescriptor *descriptor,
+                      uint32_t index = kNoNodeIndex, O observer = O{}) {
   if (descriptor == nullptr) return kFailed;
   const detail::Walk<O> walk{image, uint16_t(key), request, descriptor, detail::kMaxWalkStepsLeft, observer};
   return detail::WalkChild(walk, index, DbNode{word0, word1}, 0);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "engine/walk.h"
 #include "support/ask.h"
 
 namespace m4k7::test {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "engine/walk.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "support/printer_data_file.h"

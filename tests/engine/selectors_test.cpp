@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "engine/walk.h"
 #include "test_image.h"
 
 namespace m4k7::test {

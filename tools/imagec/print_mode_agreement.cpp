@@ -11,6 +11,7 @@
 #include "drvlists/grouped_entries.h"
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
+#include "engine/walk.h"
 
 namespace imagec {
 

@@ -8,6 +8,7 @@
 #include "drvlists/grouped_entries.h"
 #include "engine/engine.h"
 #include "engine/status.h"
+#include "engine/walk.h"
 #include "json.h"
 #include "key_info.h"
 #include "request.h"

@@ -132,8 +132,8 @@ AccessStatus RecordWalk(const ImageDescriptor &image, uint32_t key, const Access
                         uint32_t index, TraceNode *root, LeafDescriptor *leaf) {
   Recording recording(image, request);
   const DbNode &start = image.nodes[index];
-  const AccessStatus status = m4k7::WalkObserved(image, key, request, index, start.word0, start.word1, leaf,
-                                                 Recorder{{}, &recording});
+  const AccessStatus status =
+      m4k7::WalkNode(image, key, request, start.word0, start.word1, leaf, index, Recorder{{}, &recording});
   *root = recording.top.children.empty() ? TraceNode{} : std::move(recording.top.children.front());
   return status;
 }
