@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +112,13 @@ inline constexpr int kGoOn = -1;
 // "unexpected argument \"4\"" for one positional argument too many.
 int StartCommand(const Args &args, const CommandShape &shape, CommandLine *cl, std::ostream &out,
                  std::ostream &err);
+
+// Where a command writes its text: into the buffer of `to`, or nowhere under
+// --format json, where the command prints its JSON report instead.
+struct TextOut : std::ostream {
+  TextOut(const CommandLine &cl, std::ostream &to)
+      : std::ostream(cl.format == "json" ? nullptr : to.rdbuf()) {}
+};
 
 // DB and KEY, the positional arguments of get and explain: kGoOn, or the
 // usage exit after a message on err.

@@ -226,8 +226,7 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
   if (int code = BuildCommandRequest(*db, cl, "explain", &request, err); code != kGoOn) return code;
 
   const bool json = cl.format == "json";
-  std::ostream discard(nullptr);
-  std::ostream &text = json ? discard : out;
+  TextOut text(cl, out);
   Answer answer = Ask(*db, key, request.view());
   Explainer x{key, request, cl.brief, text};
   const m4k7::imageview::KeyInfo *info = m4k7::imageview::FindKeyInfo(uint16_t(key));

@@ -76,8 +76,7 @@ int RunGet(const Args &args, std::ostream &out, std::ostream &err) {
   }
 
   const bool json = cl.format == "json";
-  std::ostream discard(nullptr);
-  std::ostream &text = json ? discard : out;
+  TextOut text(cl, out);
   Json o = Json::object();
   o.set("database", db->name);
   o.set("function", db->function);

@@ -171,8 +171,7 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   OwnedRequest request;
   if (int code = BuildCommandRequest(db, cl, "job", &request, err); code != kGoOn) return code;
   const bool json = cl.format == "json";
-  std::ostream discard(nullptr);
-  std::ostream &text = json ? discard : out;
+  TextOut text(cl, out);
   Worst worst;
   Json report = Json::object();
 

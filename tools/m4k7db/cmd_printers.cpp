@@ -223,8 +223,7 @@ int RunPrinters(const Args &args, std::ostream &out, std::ostream &err) {
       code != kGoOn)
     return code;
   const bool json = cl.format == "json";
-  std::ostream discard(nullptr);
-  std::ostream &text = json ? discard : out;
+  TextOut text(cl, out);
   std::string path = cl.file;
   if (!cl.hasFile) {
     const char *env = std::getenv("M4K7DB_PRINTER_DATA");

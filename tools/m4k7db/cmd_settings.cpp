@@ -91,8 +91,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   if (request.ints.size() < 82)
     return Usage(err, "settings", "the driver's lists read slots up to I[81]: give --ints 82 or more");
   const bool json = cl.format == "json";
-  std::ostream discard(nullptr);
-  std::ostream &text = json ? discard : out;
+  TextOut text(cl, out);
   int code = kExitOk;
   // Every key asked: a negative status makes the exit 2.
   auto ask = [&](uint16_t key) {
