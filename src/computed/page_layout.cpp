@@ -10,8 +10,7 @@ namespace m4k7::computed {
 
 namespace {
 
-constexpr int32_t kMarginModeFullPage = 5; // I[52]: no top margin, full length
-constexpr int32_t kLeftMargin = 340;       // 0.01 mm, on both sides
+constexpr int32_t kLeftMargin = 340; // 0.01 mm, on both sides
 constexpr int32_t kTopMargin = 300;
 constexpr int32_t kMarginsLength = 1000; // top and bottom margins together
 constexpr int32_t kCappedWidthAbove = 21000;

@@ -21,13 +21,16 @@ enum DriverSlot : uint32_t {
   kSlotPaperSize = 28,   // the ids of keys 4112 and 4113
   kSlotCappedWidth = 29, // paper width in 0.01 mm for the capped printable area
   kSlotCappedLength = 30,
-  kSlotMarginMode = 52,   // 5: full-length page
+  kSlotMarginMode = 52,   // kMarginModeFullPage or another mode
   kSlotOptions = 79,      // option flags; bit 0x800000 sends the option command
   kSlotOptionValue = 80,  // the option command's 16-bit value
   kSlotSetting81 = 81,    // matched by the print-mode rows
   kSlotCommandWidth = 96, // paper width in 0.01 mm for the page-format command
   kSlotCommandLength = 97,
 };
+
+// I[52] for a full-length page: no top margin, and fewer paper sources.
+inline constexpr int32_t kMarginModeFullPage = 5;
 
 // The slots of a driver request.
 inline constexpr uint32_t kDriverSlotCount = 106;

@@ -6,6 +6,7 @@
 #include "cli.h"
 #include "decode.h"
 #include "drvlists/grouped_entries.h"
+#include "engine/driver_slots.h"
 #include "engine/engine.h"
 #include "engine/status.h"
 #include "engine/walk.h"
@@ -77,17 +78,20 @@ struct Check {
   const char *what;
 };
 const Check kChecks[] = {
-    {4, 4108, "ink count"},
-    {5, 4110, "media type"},
-    {8, 4118, "print quality"},
-    {6, 4116, "I[6]"},
-    {7, 4114, "paper source"},
-    {28, 4113, "paper size"},
-    {28, 4112, "printable paper size"},
+    {m4k7::kSlotInkCount, 4108, "ink count"},
+    {m4k7::kSlotMedia, 4110, "media type"},
+    {m4k7::kSlotQuality, 4118, "print quality"},
+    {m4k7::kSlotPrintMode, 4116, "I[6]"},
+    {m4k7::kSlotSource, 4114, "paper source"},
+    {m4k7::kSlotPaperSize, 4113, "paper size"},
+    {m4k7::kSlotPaperSize, 4112, "printable paper size"},
 };
 
 // The slots a job's keys read.
-const std::vector<uint32_t> kJobSlots = {4, 5, 6, 7, 8, 9, 28, 52, 79, 80, 81};
+const std::vector<uint32_t> kJobSlots = {m4k7::kSlotInkCount,    m4k7::kSlotMedia,      m4k7::kSlotPrintMode,
+                                         m4k7::kSlotSource,      m4k7::kSlotQuality,    m4k7::kSlotSetting9,
+                                         m4k7::kSlotPaperSize,   m4k7::kSlotMarginMode, m4k7::kSlotOptions,
+                                         m4k7::kSlotOptionValue, m4k7::kSlotSetting81};
 
 // Each entry of a grouped key walked and fetched on its own, so that the
 // listing can say which entry gave which bytes.
@@ -197,7 +201,7 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
       request.ints[c.slot] = offered.chosen;
       given[c.slot] = true;
       origin = offered.marked ? "the list's mark" : "the list's first item";
-      if (c.slot == 6) modes = offered;
+      if (c.slot == m4k7::kSlotPrintMode) modes = offered;
     }
     int32_t value = request.ints[c.slot];
     Json j = Json::object();
@@ -229,12 +233,12 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   // default job takes the first value it offers that has one.
   if (!modes.ids.empty() && Ask(db, kPrintModeKey, request.view()).status == M4K7DB_NOT_FOUND) {
     for (int32_t id : modes.ids) {
-      request.ints[6] = id;
+      request.ints[m4k7::kSlotPrintMode] = id;
       if (Ask(db, kPrintModeKey, request.view()).status == M4K7DB_OK) break;
-      request.ints[6] = modes.chosen;
+      request.ints[m4k7::kSlotPrintMode] = modes.chosen;
     }
-    if (request.ints[6] != modes.chosen) {
-      std::string note = "I[6]=" + std::to_string(request.ints[6]) +
+    if (request.ints[m4k7::kSlotPrintMode] != modes.chosen) {
+      std::string note = "I[6]=" + std::to_string(request.ints[m4k7::kSlotPrintMode]) +
                          " instead: no print-mode row (key 4126) has I[6]=" + std::to_string(modes.chosen) +
                          ", so the first value key 4116 offers that has one";
       lines.push_back("  " + note);

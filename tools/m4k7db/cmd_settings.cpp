@@ -7,6 +7,7 @@
 #include "args.h"
 #include "cli.h"
 #include "decode.h"
+#include "engine/driver_slots.h"
 #include "json.h"
 #include "key_info.h"
 #include "request.h"
@@ -88,7 +89,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
   if (int code = BuildCommandRequest(db, cl, "settings", &request, err); code != kGoOn) return code;
-  if (request.ints.size() < 82)
+  if (request.ints.size() <= m4k7::kSlotSetting81)
     return Usage(err, "settings", "the driver's lists read slots up to I[81]: give --ints 82 or more");
   const bool json = cl.format == "json";
   TextOut text(cl, out);
@@ -113,7 +114,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   for (const ListItemView &s : sizes.items) {
     bool isPrintable = std::any_of(printable.items.begin(), printable.items.end(),
                                    [&](const ListItemView &p) { return p.id == s.id; });
-    const char *name = m4k7::imageview::FindValueName(28, s.id);
+    const char *name = m4k7::imageview::FindValueName(m4k7::kSlotPaperSize, s.id);
     rows.push_back({std::to_string(s.id), std::to_string(s.attr1), std::to_string(s.attr2),
                     isPrintable ? "yes" : "no", name ? name : ""});
     Json j = Json::object();
@@ -139,35 +140,34 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
     code = std::max(code, kExitNoAnswer);
   text << "Ink count I[4] (key 4108): " << listText(inks) << "\n";
   Json inkJson = Json::array();
-  const uint32_t kInk = 4, kMedia = 5, kMode = 6, kQuality = 8;
   // Each level starts from the base request, so that a list is asked with
   // only the settings above it changed.
   const std::vector<int32_t> base = request.ints;
   for (const ListItemView &ink : inks.items) {
     request.ints = base;
-    request.ints[kInk] = ink.id;
+    request.ints[m4k7::kSlotInkCount] = ink.id;
     const ListAnswer media = ask(4110);
     Json ij = itemJson(ink), mediaJson = Json::array();
     text << "\nInk count " << ink.id << ": media I[5] (key 4110): " << listText(media) << "\n"
          << "  media   sources I[7] (4114)  qualities I[8] (4118), each with its I[6] values (4116)\n";
     for (const ListItemView &m : media.items) {
-      request.ints[kMedia] = m.id;
-      request.ints[kQuality] = base[kQuality];
-      request.ints[kMode] = base[kMode];
+      request.ints[m4k7::kSlotMedia] = m.id;
+      request.ints[m4k7::kSlotQuality] = base[m4k7::kSlotQuality];
+      request.ints[m4k7::kSlotPrintMode] = base[m4k7::kSlotPrintMode];
       const ListAnswer sources = ask(4114), qualities = ask(4118);
       Json mj = itemJson(m), qualityJson = Json::array();
       mj.set("sources", listJson(sources));
       std::string qualityText;
       for (const ListItemView &q : qualities.items) {
-        request.ints[kQuality] = q.id;
-        request.ints[kMode] = base[kMode];
+        request.ints[m4k7::kSlotQuality] = q.id;
+        request.ints[m4k7::kSlotPrintMode] = base[m4k7::kSlotPrintMode];
         const ListAnswer modes = ask(4116);
         Json qj = itemJson(q), modeJson = Json::array();
         qj.set("attr1", q.attr1);
         qj.set("attr2", q.attr2);
         std::string modeText;
         for (const ListItemView &mode : modes.items) {
-          request.ints[kMode] = mode.id;
+          request.ints[m4k7::kSlotPrintMode] = mode.id;
           const bool hasRecord = ask(kPrintModeKey).status == M4K7DB_OK;
           Json mo = itemJson(mode);
           mo.set("printMode", hasRecord);
@@ -193,9 +193,9 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   report.set("inks", std::move(inkJson));
 
   // The full-length page mode restricts the paper sources.
-  if (base[52] != 5) {
+  if (base[m4k7::kSlotMarginMode] != m4k7::kMarginModeFullPage) {
     request.ints = base;
-    request.ints[52] = 5;
+    request.ints[m4k7::kSlotMarginMode] = m4k7::kMarginModeFullPage;
     const ListAnswer full = ask(4114);
     report.set("fullLengthSources", listJson(full));
     text << "\nWith margin mode I[52]=5 (full-length page), paper sources (4114): " << listText(full) << '\n';
