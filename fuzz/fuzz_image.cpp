@@ -12,6 +12,7 @@
 // presence bits, then each table as a count byte and its entries (nodes as
 // a kind byte, a 16-bit operand and a 32-bit second word), then queries
 // until the input ends.
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -19,6 +20,7 @@
 
 #include "api/access.h"
 #include "drvlists/drvlists.h"
+#include "drvlists/list_keys.h"
 #include "engine/engine.h"
 #include "engine/walk.h"
 #include "fuzz_support.h"
@@ -32,11 +34,32 @@ constexpr int kMaxQueries = 8;
 
 PrinterHandle g_printer = nullptr;
 
-// Keys worth asking more often than chance would: the list services, the
-// fragment and per-item internal keys, and the value-name key.
-constexpr uint16_t kInterestingKeys[] = {4108, 4109, 4110, 4111, 4112,   4113,   4114,   4115, 4116, 4117,
-                                         4118, 4119, 4120, 4121, 4122,   4123,   4124,   4125, 4126, 4173,
-                                         4174, 4177, 4180, 4186, 0x5008, 0x5006, 0x500B, 8,    18,   1};
+// Keys worth asking more often than chance would: every key the list
+// services answer, as their configuration names them, with 4117 among them
+// though it is none of theirs; then the fragment key, two per-item keys and
+// root keys 8 (the value names), 18 and 1.
+constexpr bool AskedOften(uint16_t key) {
+  return ItemListConfigOf(key) || IsGroupedKey(key) || key == kPrintModeKey || key == 4117;
+}
+constexpr uint16_t kOtherKeys[] = {kFragmentKey, kQualityAttr1.key, kInkAttr3.key, 8, 18, 1};
+// The list keys' span holds the grouped keys and key 4126 too.
+constexpr uint32_t kFirstListKey = detail::kFirstListKey,
+                   kLastListKey = kFirstListKey + detail::kListKeySpan - 1;
+
+constexpr size_t CountAskedOften() {
+  size_t n = 0;
+  for (uint32_t k = kFirstListKey; k <= kLastListKey; ++k) n += AskedOften(uint16_t(k));
+  return n;
+}
+
+constexpr auto kInterestingKeys = [] {
+  std::array<uint16_t, CountAskedOften() + std::size(kOtherKeys)> keys{};
+  size_t n = 0;
+  for (uint32_t k = kFirstListKey; k <= kLastListKey; ++k)
+    if (AskedOften(uint16_t(k))) keys[n++] = uint16_t(k);
+  for (uint16_t k : kOtherKeys) keys[n++] = k;
+  return keys;
+}();
 
 struct OwnedImage {
   std::vector<DbNode> nodes;
