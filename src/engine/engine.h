@@ -58,6 +58,12 @@ AccessStatus FetchLeaf(const ImageDescriptor &image, const AccessRequest *reques
 AccessStatus ReadPrinterDword(const ImageDescriptor &image, PrinterHandle printer,
                               const LeafDescriptor &descriptor, uint32_t *result);
 
+// The name of the printer-data value that value number `number` stands for:
+// key 8's answer for I[0] = number, asked without a printer, which must be
+// an NK_WIDE leaf. 0 and *name written; 3 no key 8; 1 or -1 from the walk;
+// -1 a name that is not NK_WIDE, or exhausted memory.
+AccessStatus LookupValueName(const ImageDescriptor &image, int32_t number, LeafDescriptor *name);
+
 // The printer-data value that value number `number` names, as the
 // printer-data select reads it: the name is key 8's NK_WIDE answer for
 // I[0] = number, asked without a printer. 0 read; 1 the printer has no such

@@ -174,25 +174,31 @@ template <class O> AccessStatus ChooseTarget(const Walk<O> &walk, const DbNode &
 
 // Walks key 8's tree from `nameTree` with I[0] = `number` on a work copy
 // without a printer, so that the name never depends on the caller's
-// parameters, and reads the printer's value of that name. The name must be
-// an NK_WIDE leaf: one made by code could ask for the very value it names.
+// parameters: the walk's status, and the name's leaf when it is 0.
 // `stepsLeft` and `depth` continue the walk that asks, so that a key-8 tree
 // reaching a printer-data select again cannot recurse without end.
+template <class O>
+AccessStatus WalkValueName(const Walk<O> &asking, uint32_t nameTree, int32_t number, uint32_t depth,
+                           LeafDescriptor *nameLeaf) {
+  WorkCopy copy(RequestTemplate::Root, nullptr);
+  if (!copy) return Stop(asking, WalkStop::NoWorkCopy, kFailed);
+  copy.ints()[0] = number;
+  asking.observer.ValueName(number);
+  const Walk<O> nameWalk{asking.image, kValueNameKey,    copy.get(),
+                         nameLeaf,     asking.stepsLeft, asking.observer};
+  const AccessStatus status = WalkIndex(nameWalk, nameTree, depth);
+  asking.stepsLeft = nameWalk.stepsLeft;
+  return status;
+}
+
+// The printer's value of the name WalkValueName finds. The name must be an
+// NK_WIDE leaf: one made by code could ask for the very value it names.
 template <class O>
 AccessStatus ReadValueOfName(const Walk<O> &asking, PrinterHandle printer, uint32_t nameTree, int32_t number,
                              uint32_t depth, uint32_t *value) {
   const ImageDescriptor &image = asking.image;
   LeafDescriptor nameLeaf{};
-  AccessStatus status;
-  {
-    WorkCopy copy(RequestTemplate::Root, nullptr);
-    if (!copy) return Stop(asking, WalkStop::NoWorkCopy, kFailed);
-    copy.ints()[0] = number;
-    asking.observer.ValueName(number);
-    const Walk<O> nameWalk{image, kValueNameKey, copy.get(), &nameLeaf, asking.stepsLeft, asking.observer};
-    status = WalkIndex(nameWalk, nameTree, depth);
-    asking.stepsLeft = nameWalk.stepsLeft;
-  }
+  AccessStatus status = WalkValueName(asking, nameTree, number, depth, &nameLeaf);
   if (status != kOk) return Stop(asking, WalkStop::NoValueName, kFailed);
   if (printer == nullptr) return Stop(asking, WalkStop::NoPrinter, kNoPrinter);
   status = ReadPrinterDword(image, printer, nameLeaf, value);

@@ -189,6 +189,37 @@ TEST_F(PrinterDataSelect, ValueNameKeyAndListChecks) {
   EXPECT_EQ(LiveBlocks(), 0);
 }
 
+// The name a printer-data select reads is the one the tools list: key 8's
+// NK_WIDE answer, and nothing else.
+TEST(ValueNames, LookupAnswersOnlyNames) {
+  PrinterImage t;
+  const ImageDescriptor image = t.img.view();
+  const struct {
+    int32_t number;
+    AccessStatus want;
+    const char *name; // the leaf's bytes, when found
+  } cases[] = {
+      {1, kOk, "TpxUI_Mode"},  {5, kOk, "TpxUI_Big"},
+      {7, kOk, nullptr},       // a name past the byte pool is still the name leaf; reading it fails
+      {6, kFailed, nullptr},   // NK_BYTES: not a name
+      {8, kNotFound, nullptr}, // no case for it
+      {0, kNotFound, nullptr},
+  };
+  for (const auto &c : cases) {
+    LeafDescriptor name{};
+    EXPECT_EQ(LookupValueName(image, c.number, &name), c.want) << c.number;
+    if (c.want != kOk) continue;
+    EXPECT_EQ(kindOf(name.word0), NodeKind::NK_WIDE) << c.number;
+    if (c.name == nullptr) continue;
+    const char *bytes = reinterpret_cast<const char *>(image.bytePool) + operandOf(name.word0);
+    EXPECT_EQ(std::string(bytes, countOf(name.word1)), std::string(c.name) + '\0') << c.number;
+  }
+  t.img.keys[0] = 9; // key 8 gone from the index
+  LeafDescriptor name{};
+  EXPECT_EQ(LookupValueName(t.img.view(), 1, &name), kUnknownKey);
+  EXPECT_EQ(LiveBlocks(), 0);
+}
+
 TEST_F(PrinterDataSelect, ValueNamesThatLoopBackFail) {
   // Key 8's own tree asks for printer data: each name walk would start
   // another one. The walk depth spans the nested walks.

@@ -12,6 +12,7 @@
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
 #include "engine/walk.h"
+#include "node_view.h"
 
 namespace imagec {
 
@@ -72,13 +73,10 @@ bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t first, uint32_t co
         *why = "key 4121's entry " + std::to_string(m + 1) + " fails with " + m4k7::StatusName(walked);
       return walked;
     }
-    uint32_t size = 0;
-    if (m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf) != m4k7::kBufferTooSmall ||
-        size != kCommandSize)
+    std::vector<uint8_t> bytes;
+    if (m4k7::imageview::FetchLeafBytes(image, &request, leaf, &bytes) != m4k7::kOk ||
+        bytes.size() != kCommandSize || std::memcmp(bytes.data(), kEscC.data(), 3) != 0)
       return m4k7::kOk;
-    std::vector<uint8_t> bytes(size);
-    if (m4k7::FetchLeaf(image, &request, size, bytes.data(), &size, leaf) != m4k7::kOk) return m4k7::kOk;
-    if (std::memcmp(bytes.data(), kEscC.data(), 3) != 0) return m4k7::kOk;
     *command = std::move(bytes);
     *source = m4k7::imageview::KeyLabel(kPageSetupKey) + ", entry " + std::to_string(m + 1) + " (node " +
               std::to_string(node) + ")";

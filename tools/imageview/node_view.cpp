@@ -1,5 +1,6 @@
 #include "node_view.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "describe.h"
@@ -63,6 +64,18 @@ std::vector<int32_t> LeafInts(const ImageDescriptor &image, DbNode leaf) {
   if (FetchLeaf(image, nullptr, uint32_t(4 * values.size()), values.data(), &size, descriptor) != kOk)
     values.clear();
   return values;
+}
+
+AccessStatus FetchLeafBytes(const ImageDescriptor &image, const AccessRequest *request, LeafDescriptor leaf,
+                            std::vector<uint8_t> *bytes) {
+  bytes->clear();
+  uint32_t size = 0;
+  AccessStatus status = FetchLeaf(image, request, 0, nullptr, &size, leaf);
+  if (status != kOk && status != kBufferTooSmall) return status;
+  bytes->assign(std::max<uint32_t>(size, 1), 0);
+  status = FetchLeaf(image, request, size, bytes->data(), &size, leaf);
+  bytes->resize(status == kOk ? size : 0);
+  return status;
 }
 
 std::string IntList(const std::vector<int32_t> &values) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "engine/image.h"
 
 namespace m4k7::imageview {
@@ -46,6 +47,10 @@ LeafSlice SliceOf(const ImageDescriptor &image, DbNode leaf);
 // An integer leaf's values as the engine fetches them (widened to 32 bits),
 // and how every view prints them: "[14800, 21000]".
 std::vector<int32_t> LeafInts(const ImageDescriptor &image, DbNode leaf);
+// A leaf's answer for the request as the engine fetches it (the size, then
+// the bytes): 0 with *bytes, or the fetch's status with *bytes empty.
+AccessStatus FetchLeafBytes(const ImageDescriptor &image, const AccessRequest *request, LeafDescriptor leaf,
+                            std::vector<uint8_t> *bytes);
 std::string IntList(const std::vector<int32_t> &values);
 
 // Byte text with quotes and \xNN escapes; hex bytes separated by spaces.

@@ -529,16 +529,9 @@ private:
         at(n, "printer-data select, but " + KeyLabel(kValueNameKey) + " is not in the key index");
         continue;
       }
-      const int32_t ints[1] = {number};
-      const char *strings[1] = {nullptr};
-      AccessRequest request{};
-      request.intParamCount = 1;
-      request.intParams = ints;
-      request.stringParamCount = 1;
-      request.stringParams = strings;
-      LeafDescriptor leaf{};
-      const AccessStatus status = LookupKey(img_, kValueNameKey, &request, &leaf);
-      if (status != kOk || kindOf(leaf.word0) != NodeKind::NK_WIDE)
+      LeafDescriptor name{};
+      const AccessStatus status = LookupValueName(img_, number, &name);
+      if (status != kOk)
         at(n, "printer-data select on value number " + std::to_string(number) + ", which " +
                   KeyLabel(kValueNameKey) + " does not name (status " + std::to_string(status) + ")");
     }

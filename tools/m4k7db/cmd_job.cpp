@@ -12,6 +12,7 @@
 #include "engine/walk.h"
 #include "json.h"
 #include "key_info.h"
+#include "node_view.h"
 #include "request.h"
 #include "text.h"
 
@@ -105,15 +106,7 @@ Json entriesOf(uint16_t key, const AccessRequest &request, std::ostream &text) {
     m4k7::LeafDescriptor leaf{};
     AccessStatus s = m4k7::WalkNode(image, kFragmentKey, &request, image.nodes[node].word0,
                                     image.nodes[node].word1, &leaf);
-    if (s == M4K7DB_OK) {
-      uint32_t size = 0;
-      s = m4k7::FetchLeaf(image, &request, 0, nullptr, &size, leaf);
-      if (s == M4K7DB_BUFFER_TOO_SMALL || s == M4K7DB_OK) {
-        bytes.assign(std::max<uint32_t>(size, 1), 0);
-        s = m4k7::FetchLeaf(image, &request, size, bytes.data(), &size, leaf);
-        bytes.resize(s == M4K7DB_OK ? size : 0);
-      }
-    }
+    if (s == M4K7DB_OK) s = m4k7::imageview::FetchLeafBytes(image, &request, leaf, &bytes);
     Json e = Json::object();
     e.set("entry", m + 1);
     e.set("node", node);

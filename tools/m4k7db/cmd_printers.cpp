@@ -9,8 +9,10 @@
 #include "args.h"
 #include "cli.h"
 #include "decode.h"
+#include "engine/engine.h"
 #include "engine/image.h"
 #include "json.h"
+#include "node_view.h"
 #include "platform/posix/printer_data_file.h"
 
 #if defined(M4K7DB_HAVE_CUPS)
@@ -59,20 +61,16 @@ Examples:
 
 // Value names of root key 8 and their numbers, as the module answers them.
 std::map<std::string, int32_t> valueNumbers() {
-  // A printer-data select names its value by a 16-bit number, so asking key
-  // 8 for each of them finds every name the module can read.
+  // A printer-data select names its value by a 16-bit number, so the name
+  // of each number is every name the module can read.
+  const m4k7::ImageDescriptor &image = m4k7::CompiledImage();
   std::map<std::string, int32_t> numbers;
-  int32_t ints[1] = {0};
-  const char *strings[1] = {nullptr};
-  AccessRequest request{};
-  request.intParamCount = 1;
-  request.intParams = ints;
-  request.stringParamCount = 1;
-  request.stringParams = strings;
   for (int32_t number = 0; number <= 0xFFFF; ++number) {
-    ints[0] = number;
-    Answer a = Ask(DatabaseOf(m4k7::Database::Root), m4k7::kValueNameKey, request);
-    if (a.status == M4K7DB_OK) numbers.emplace(WideOf(a.bytes).text, number);
+    m4k7::LeafDescriptor name{};
+    std::vector<uint8_t> bytes;
+    if (m4k7::LookupValueName(image, number, &name) == M4K7DB_OK &&
+        m4k7::imageview::FetchLeafBytes(image, nullptr, name, &bytes) == M4K7DB_OK)
+      numbers.emplace(WideOf(bytes).text, number);
   }
   return numbers;
 }
