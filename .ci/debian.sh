@@ -3,9 +3,10 @@
 # from the outside:
 #   1. dpkg-buildpackage -b in a scratch copy of the tree, test suite included
 #   2. lintian: no error and no warning
-#   3. the library, -dev and tool packages unpacked into a scratch root: the
-#      C consumer through pkg-config, the CMake consumer through
-#      find_package, the packaged tool against the packaged library
+#   3. the library, -dev and tool packages unpacked into a scratch root, and
+#      the packages' autopkgtests (debian/tests) run on it: the C consumer
+#      through pkg-config, the CMake consumer through find_package, the
+#      packaged tool against the packaged library
 #   4. what the tool links, and no test hook in anything shipped
 # The build prerequisites (debian/control) must be installed already.
 set -euo pipefail
@@ -98,46 +99,21 @@ done
 libdir="$root/usr/lib/$multiarch"
 find "$root" -type f -o -type l | sed "s|^$root||" | sort
 
-step "The C consumer through pkg-config"
+# debian/tests holds the packages' autopkgtests; here they run on the
+# scratch root instead of installed packages.
+step "debian/tests/consumers on the scratch root"
 c_version=""
-pkgenv=(PKG_CONFIG_SYSROOT_DIR="$root" PKG_CONFIG_LIBDIR="$libdir/pkgconfig"
-        PKG_CONFIG_ALLOW_SYSTEM_CFLAGS=1 PKG_CONFIG_ALLOW_SYSTEM_LIBS=1)
-if flags=$(env "${pkgenv[@]}" pkg-config --cflags --libs m4k7db); then
-  echo "pkg-config: $flags"
-  # Flags that miss the root would build against an installed copy.
-  [[ " $flags " == *" -I$root/usr/include "* && " $flags " == *" -L$libdir "* ]] ||
-    fail "pkg-config flags do not point into the package: $flags"
-  # shellcheck disable=SC2086 # the flags are words
-  if "${CC:-cc}" -std=c99 -O2 -Wall -Wextra -Werror "$src/packaging/consumer-c/consumer.c" $flags \
-      -o "$work/consumer-c"; then
-    out=$(LD_LIBRARY_PATH="$libdir" "$work/consumer-c") || true
-    echo "$out"
-    if [[ "$out" =~ ^m4k7db\ database\ version\ ([0-9]+\.[0-9]+)$ ]]; then
-      c_version=${BASH_REMATCH[1]}
-    else
-      fail "the C consumer says: $out"
-    fi
-  else
-    fail "the C consumer does not build"
-  fi
-else
-  fail "pkg-config does not find m4k7db in the package"
-fi
-
-step "The CMake consumer through find_package"
-if cmake -S "$src/packaging/consumer-cmake" -B "$work/consumer-cmake" \
-      -DCMAKE_PREFIX_PATH="$root/usr" -DCMAKE_BUILD_TYPE=Release &&
-    cmake --build "$work/consumer-cmake"; then
-  found=$(sed -n 's/^m4k7db_DIR:PATH=//p' "$work/consumer-cmake/CMakeCache.txt")
-  [ "$found" = "$libdir/cmake/m4k7db" ] || fail "find_package found m4k7db in $found, not in the package"
-  out=$(LD_LIBRARY_PATH="$libdir" "$work/consumer-cmake/consumer") || true
+if out=$(cd "$src" && M4K7DB_ROOT="$root" AUTOPKGTEST_TMP="$work/consumers" debian/tests/consumers 2>&1); then
   echo "$out"
-  [[ "$out" =~ ^paper\ size\ 9:\ [0-9]+\ x\ [0-9]+\ \(0\.01\ mm\)$ ]] || fail "the CMake consumer says: $out"
+  c_version=$(sed -n 's/^m4k7db database version //p' <<<"$out")
 else
-  fail "the CMake consumer does not build"
+  echo "$out"
+  fail "debian/tests/consumers"
 fi
 
-step "The packaged tool"
+step "debian/tests/tool on the scratch root"
+(cd "$src" && M4K7DB_ROOT="$root" debian/tests/tool) || fail "debian/tests/tool"
+# The packaged tool answers through the packaged library.
 out=$(LD_LIBRARY_PATH="$libdir" M4K7DB_PRINTER_DATA='' "$root/usr/bin/m4k7db" get root 2) || true
 echo "$out"
 if [ -z "$c_version" ] || ! grep -qF "\"$c_version\"" <<<"$out"; then
