@@ -10,15 +10,6 @@ namespace m4k7 {
 
 namespace {
 
-constexpr TemplateShape kShapes[] = {
-    {1, 1},   // root
-    {106, 0}, // driver
-    {14, 5},  // language monitor
-    {1, 0},   // maintenance
-    {4, 0},   // PA
-    {17, 9},  // status monitor
-};
-
 constexpr size_t AlignUp(size_t at, size_t alignment) { return (at + alignment - 1) / alignment * alignment; }
 
 // Where the slots sit in the one block: header, integers, string pointers.
@@ -47,7 +38,7 @@ uint32_t Provided(const void *array, AccessWord count, uint32_t room) {
 
 bool ShapeOf(int32_t templateNumber, TemplateShape *shape) {
   if (templateNumber < 0 || templateNumber > 5) return false;
-  if (shape != nullptr) *shape = kShapes[templateNumber];
+  if (shape != nullptr) *shape = kTemplateShapes[templateNumber];
   return true;
 }
 

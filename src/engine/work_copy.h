@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/driver_slots.h"
 #include "m4k7db.h"
 
 namespace m4k7 {
@@ -11,7 +12,7 @@ namespace m4k7 {
 // Request shapes, one per database in the order of the access functions.
 enum class RequestTemplate : int32_t {
   Root = 0,            // 1 integer, 1 string slot
-  Driver = 1,          // 106 integer slots
+  Driver = 1,          // kDriverSlotCount integer slots
   LanguageMonitor = 2, // 14 integer, 5 string slots
   Maintenance = 3,     // 1 integer slot
   PA = 4,              // 4 integer slots
@@ -21,6 +22,17 @@ enum class RequestTemplate : int32_t {
 struct TemplateShape {
   uint32_t intSlots;
   uint32_t stringSlots;
+};
+
+// Each database's standard request, in the order of RequestTemplate: the
+// shape a caller's request has, and the tool's requests by default.
+inline constexpr TemplateShape kTemplateShapes[] = {
+    {1, 1},                // root
+    {kDriverSlotCount, 0}, // driver
+    {14, 5},               // language monitor
+    {1, 0},                // maintenance
+    {4, 0},                // PA
+    {17, 9},               // status monitor
 };
 
 // The shape of a template number, or false for a number outside 0..5.

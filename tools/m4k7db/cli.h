@@ -10,6 +10,7 @@
 
 #include "api/access.h"
 #include "drvlists/list_keys.h"
+#include "engine/work_copy.h"
 #include "m4k7db.h"
 
 namespace m4k7cli {
@@ -30,8 +31,6 @@ struct DatabaseInfo {
   const char *function; // the exported function
   m4k7::Database db;
   AccessFunction access;
-  uint32_t intSlots; // the database's standard request shape
-  uint32_t stringSlots;
 };
 
 // The six databases in the order of the access functions.
@@ -39,6 +38,12 @@ const std::vector<DatabaseInfo> &Databases();
 // nullptr for a name that is none of root, drv, lm, mnt, pa, sm.
 const DatabaseInfo *FindDatabase(std::string_view name);
 const DatabaseInfo &DatabaseOf(m4k7::Database db);
+// The database's standard request shape, the engine's template of the same
+// number.
+inline m4k7::TemplateShape StandardShape(const DatabaseInfo &db) {
+  static_assert(int(m4k7::RequestTemplate::StatusMonitor) == int(m4k7::Database::StatusMonitor));
+  return m4k7::kTemplateShapes[size_t(db.db)];
+}
 
 // Driver keys answered by code around the engine, as the list services'
 // own table says.

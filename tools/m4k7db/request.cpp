@@ -12,15 +12,13 @@ namespace m4k7cli {
 
 const std::vector<DatabaseInfo> &Databases() {
   static const std::vector<DatabaseInfo> kDatabases = {
-      {"root", "root", "VRT_AccessRootDataBase", m4k7::Database::Root, VRT_AccessRootDataBase, 1, 1},
-      {"drv", "driver", "VRT_AccessDrvDataBase", m4k7::Database::Driver, VRT_AccessDrvDataBase, 106, 0},
+      {"root", "root", "VRT_AccessRootDataBase", m4k7::Database::Root, VRT_AccessRootDataBase},
+      {"drv", "driver", "VRT_AccessDrvDataBase", m4k7::Database::Driver, VRT_AccessDrvDataBase},
       {"lm", "language monitor", "VRT_AccessLMDataBase", m4k7::Database::LanguageMonitor,
-       VRT_AccessLMDataBase, 14, 5},
-      {"mnt", "maintenance", "VRT_AccessMntDataBase", m4k7::Database::Maintenance, VRT_AccessMntDataBase, 1,
-       0},
-      {"pa", "PA", "VRT_AccessPADataBase", m4k7::Database::PA, VRT_AccessPADataBase, 4, 0},
-      {"sm", "status monitor", "VRT_AccessSMDataBase", m4k7::Database::StatusMonitor, VRT_AccessSMDataBase,
-       17, 9},
+       VRT_AccessLMDataBase},
+      {"mnt", "maintenance", "VRT_AccessMntDataBase", m4k7::Database::Maintenance, VRT_AccessMntDataBase},
+      {"pa", "PA", "VRT_AccessPADataBase", m4k7::Database::PA, VRT_AccessPADataBase},
+      {"sm", "status monitor", "VRT_AccessSMDataBase", m4k7::Database::StatusMonitor, VRT_AccessSMDataBase},
   };
   return kDatabases;
 }
@@ -139,7 +137,7 @@ std::string OwnedRequest::summary() const {
 }
 
 std::vector<int32_t> DefaultPairs() {
-  std::vector<int32_t> ints(DatabaseOf(m4k7::Database::Driver).intSlots, 0);
+  std::vector<int32_t> ints(m4k7::kDriverSlotCount, 0);
   AccessRequest request{};
   request.intParamCount = uint32_t(ints.size());
   request.intParams = ints.data();
@@ -150,8 +148,9 @@ std::vector<int32_t> DefaultPairs() {
 
 bool BuildRequest(const DatabaseInfo &db, const Settings &settings, OwnedRequest *request, std::string *error,
                   std::ostream &err) {
-  uint32_t intCount = settings.hasIntCount ? settings.intCount : db.intSlots;
-  uint32_t stringCount = settings.hasStringCount ? settings.stringCount : db.stringSlots;
+  const m4k7::TemplateShape shape = StandardShape(db);
+  uint32_t intCount = settings.hasIntCount ? settings.intCount : shape.intSlots;
+  uint32_t stringCount = settings.hasStringCount ? settings.stringCount : shape.stringSlots;
   request->ints.assign(intCount, 0);
   request->strings.assign(stringCount, std::string());
 
