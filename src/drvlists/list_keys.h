@@ -89,6 +89,13 @@ inline constexpr ListKeyIndex kListKeyIndex = MakeListKeyIndex();
 
 } // namespace detail
 
+// Whether the key is an item list. No pointer is compared, so that it stays
+// a constant expression in the sanitizer builds too.
+constexpr bool IsItemListKey(uint16_t key) {
+  const uint32_t at = uint32_t(key) - detail::kFirstListKey;
+  return at < detail::kListKeySpan && detail::kListKeyIndex.entry[at] != 0;
+}
+
 // The key's configuration, or nullptr for a key that is no item list.
 constexpr const ItemListConfig *ItemListConfigOf(uint16_t key) {
   const uint32_t at = uint32_t(key) - detail::kFirstListKey;

@@ -47,7 +47,6 @@ inline m4k7::TemplateShape StandardShape(const DatabaseInfo &db) {
 
 // Driver keys answered by code around the engine, as the list services'
 // own table says.
-inline bool IsItemListKey(uint32_t key) { return m4k7::ItemListConfigOf(uint16_t(key)) != nullptr; }
 inline bool IsGroupedKey(uint32_t key) { return m4k7::IsGroupedKey(uint16_t(key)); }
 using m4k7::kFragmentKey;
 using m4k7::kPrintModeKey;

@@ -55,7 +55,8 @@ std::string Lower(std::string text) {
 // What the caller receives: the driver turns some keys' integers into item
 // lists and answers grouped keys with the joined fragments.
 std::string AnswerOf(const m4k7::imageview::KeyInfo &k) {
-  if (k.inIndex && IsItemListKey(k.key)) return std::string("item list (from ") + k.answer + ")";
+  if (k.inIndex && m4k7::IsItemListKey(uint16_t(k.key)))
+    return std::string("item list (from ") + k.answer + ")";
   return k.answer;
 }
 

@@ -250,7 +250,7 @@ KindInfo KindOfLeaf(uint32_t word0, uint32_t word1) {
 
 KindInfo KindOfKey(const DatabaseInfo &db, uint32_t key, const AccessRequest &engineRequest) {
   if (db.db == m4k7::Database::Driver) {
-    if (IsItemListKey(key)) return {AnswerKind::ItemList, "item list"};
+    if (m4k7::IsItemListKey(uint16_t(key))) return {AnswerKind::ItemList, "item list"};
     if (IsGroupedKey(key)) return {AnswerKind::Commands, "grouped command fragments"};
     if (uint16_t(key) == kPrintModeKey) return {AnswerKind::PrintMode, "print-mode record"};
   }
