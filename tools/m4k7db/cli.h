@@ -41,7 +41,13 @@ const DatabaseInfo &DatabaseOf(m4k7::Database db);
 // The database's standard request shape, the engine's template of the same
 // number.
 inline m4k7::TemplateShape StandardShape(const DatabaseInfo &db) {
-  static_assert(int(m4k7::RequestTemplate::StatusMonitor) == int(m4k7::Database::StatusMonitor));
+  using m4k7::Database, m4k7::RequestTemplate;
+  static_assert(int(RequestTemplate::Root) == int(Database::Root) &&
+                int(RequestTemplate::Driver) == int(Database::Driver) &&
+                int(RequestTemplate::LanguageMonitor) == int(Database::LanguageMonitor) &&
+                int(RequestTemplate::Maintenance) == int(Database::Maintenance) &&
+                int(RequestTemplate::PA) == int(Database::PA) &&
+                int(RequestTemplate::StatusMonitor) == int(Database::StatusMonitor));
   return m4k7::kTemplateShapes[size_t(db.db)];
 }
 
