@@ -35,6 +35,7 @@ struct ItemListConfig {
   bool availability;     // attr3 from the ids key 4112 lists (key 4113)
   uint16_t markKey;      // kNoKey: none
   bool strictMark;       // a mark key without an answer fails the call
+  uint32_t chooses;      // the driver slot an item's id is a value for, or kNoSlot
 };
 
 inline constexpr PerItemKey kNoQuestion{kNoKey, ItemField::None};
@@ -44,28 +45,35 @@ inline constexpr PerItemKey kPaperAttr2{20494, ItemField::Attr2};
 inline constexpr PerItemKey kQualityAttr1{20486, ItemField::Attr1};
 inline constexpr PerItemKey kQualityAttr2{20487, ItemField::Attr2};
 
+// A list whose ids are no value of a driver setting.
+inline constexpr uint32_t kNoSlot = 0xFFFFFFFF;
+
 // The key whose answer lists the ids that key 4113 marks as available.
 inline constexpr uint16_t kAvailableList = 4112;
 
 // Keys 4118 and 4119 are the per-setting lists, whose mark key is strict.
+// The last column is the setting a dialog sets to the chosen item's id.
+// clang-format off
 inline constexpr ItemListConfig kItemLists[] = {
-    {4108, kIdsFromLeaf, kSlotInkCount, kSlotInkCount, {kInkAttr2, kInkAttr3}, false, 20483, false},
-    {4109, kSlotInkCount, kSlotInkCount, kSlotInkCount, {kInkAttr2, kInkAttr3}, false, 20483, false},
-    {4110, kIdsFromLeaf, kSlotMedia, 0, {kNoQuestion, kNoQuestion}, false, 20484, false},
-    {4111, kSlotMedia, kSlotMedia, 0, {kNoQuestion, kNoQuestion}, false, 20484, false},
-    {4112, kIdsFromLeaf, kSlotPaperSize, kSlotPaperSize, {kPaperAttr2, kNoQuestion}, false, kNoKey, false},
-    {4113, kIdsFromLeaf, kSlotPaperSize, kSlotPaperSize, {kPaperAttr2, kNoQuestion}, true, kNoKey, false},
-    {4114, kIdsFromLeaf, kSlotSource, 0, {kNoQuestion, kNoQuestion}, false, 20482, false},
-    {4115, kSlotSource, kSlotSource, 0, {kNoQuestion, kNoQuestion}, false, 20482, false},
-    {4116, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20493, false},
-    {4118, kIdsFromLeaf, kNoList, kSlotQuality, {kQualityAttr1, kQualityAttr2}, false, 20485, true},
-    {4119, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20485, true},
-    {4173, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20496, false},
-    {4174, kIdsFromLeaf, kNoList, 0, {kNoQuestion, kNoQuestion}, false, 20496, false},
-    {4177, kIdsFromLeaf, kSlotMedia, 0, {kNoQuestion, kNoQuestion}, false, kNoKey, false},
-    {4180, kIdsFromLeaf, kSlotPaperSize, kSlotPaperSize, {kPaperAttr2, kNoQuestion}, false, 20497, false},
-    {4186, kIdsFromLeaf, kSlotMedia, 0, {kNoQuestion, kNoQuestion}, false, kNoKey, false},
+//   key    ids from        attr1 list       per-item slot    per-item questions               avail   mark     strict  chooses
+    {4108,  kIdsFromLeaf,   kSlotInkCount,   kSlotInkCount,   {kInkAttr2, kInkAttr3},          false,  20483,   false,  kSlotInkCount},
+    {4109,  kSlotInkCount,  kSlotInkCount,   kSlotInkCount,   {kInkAttr2, kInkAttr3},          false,  20483,   false,  kSlotInkCount},
+    {4110,  kIdsFromLeaf,   kSlotMedia,      0,               {kNoQuestion, kNoQuestion},      false,  20484,   false,  kSlotMedia},
+    {4111,  kSlotMedia,     kSlotMedia,      0,               {kNoQuestion, kNoQuestion},      false,  20484,   false,  kSlotMedia},
+    {4112,  kIdsFromLeaf,   kSlotPaperSize,  kSlotPaperSize,  {kPaperAttr2, kNoQuestion},      false,  kNoKey,  false,  kSlotPaperSize},
+    {4113,  kIdsFromLeaf,   kSlotPaperSize,  kSlotPaperSize,  {kPaperAttr2, kNoQuestion},      true,   kNoKey,  false,  kSlotPaperSize},
+    {4114,  kIdsFromLeaf,   kSlotSource,     0,               {kNoQuestion, kNoQuestion},      false,  20482,   false,  kSlotSource},
+    {4115,  kSlotSource,    kSlotSource,     0,               {kNoQuestion, kNoQuestion},      false,  20482,   false,  kSlotSource},
+    {4116,  kIdsFromLeaf,   kNoList,         0,               {kNoQuestion, kNoQuestion},      false,  20493,   false,  kSlotPrintMode},
+    {4118,  kIdsFromLeaf,   kNoList,         kSlotQuality,    {kQualityAttr1, kQualityAttr2},  false,  20485,   true,   kSlotQuality},
+    {4119,  kIdsFromLeaf,   kNoList,         0,               {kNoQuestion, kNoQuestion},      false,  20485,   true,   kSlotQuality},
+    {4173,  kIdsFromLeaf,   kNoList,         0,               {kNoQuestion, kNoQuestion},      false,  20496,   false,  kNoSlot},
+    {4174,  kIdsFromLeaf,   kNoList,         0,               {kNoQuestion, kNoQuestion},      false,  20496,   false,  kNoSlot},
+    {4177,  kIdsFromLeaf,   kSlotMedia,      0,               {kNoQuestion, kNoQuestion},      false,  kNoKey,  false,  kSlotMedia},
+    {4180,  kIdsFromLeaf,   kSlotPaperSize,  kSlotPaperSize,  {kPaperAttr2, kNoQuestion},      false,  20497,   false,  kSlotPaperSize},
+    {4186,  kIdsFromLeaf,   kSlotMedia,      0,               {kNoQuestion, kNoQuestion},      false,  kNoKey,  false,  kSlotMedia},
 };
+// clang-format on
 
 namespace detail {
 
@@ -101,6 +109,18 @@ constexpr const ItemListConfig *ItemListConfigOf(uint16_t key) {
   const uint32_t at = uint32_t(key) - detail::kFirstListKey;
   if (at >= detail::kListKeySpan || detail::kListKeyIndex.entry[at] == 0) return nullptr;
   return &kItemLists[detail::kListKeyIndex.entry[at] - 1];
+}
+
+// The lists a print dialog offers, one per setting: the setting each sets
+// is its configuration's `chooses`. Paper sizes come from key 4113, which
+// also marks the sizes key 4112 lists as printable.
+inline constexpr uint16_t kDialogLists[] = {4108, 4110, 4114, 4118, 4116, 4113};
+
+// The dialog's list for a driver slot, or kNoKey.
+constexpr uint16_t DialogListOf(uint32_t slot) {
+  for (uint16_t key : kDialogLists)
+    if (ItemListConfigOf(key)->chooses == slot) return key;
+  return kNoKey;
 }
 
 // The grouped command lists: the driver keys 4120 to 4125, whose entries
