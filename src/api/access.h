@@ -7,11 +7,14 @@
 #include "engine/engine.h"
 #include "engine/image.h"
 #include "engine/status.h"
+#include "engine/work_copy.h"
 #include "m4k7db.h"
 
 namespace m4k7 {
 
-enum class Database : uint8_t { Root, Driver, LanguageMonitor, Maintenance, PA, StatusMonitor };
+// The six databases, in the order of the access functions. Database n's
+// callers send requests of template n's shape, so one enum names both.
+using Database = RequestTemplate;
 
 struct KeyRange {
   uint16_t first;
@@ -25,7 +28,7 @@ inline constexpr KeyRange kKeyRanges[] = {
 };
 
 inline KeyRange RangeOf(Database db) {
-  return uint8_t(db) < 6 ? kKeyRanges[uint8_t(db)] : KeyRange{1, 0}; // no key lies in an empty range
+  return uint32_t(db) < 6 ? kKeyRanges[uint32_t(db)] : KeyRange{1, 0}; // no key lies in an empty range
 }
 
 // The calls AccessDatabase hands on whole: no size variable, or a printer

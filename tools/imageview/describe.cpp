@@ -38,10 +38,22 @@ std::string ComputedName(uint16_t id) {
   return name ? name : "computed value " + std::to_string(id);
 }
 
-std::string Hex16(uint16_t value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%04X", unsigned(value));
+std::string HexNumber(uint32_t value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%0*X", digits, unsigned(value));
   return text;
+}
+
+std::string HexBytes(const uint8_t *bytes, size_t count, HexCase letters) {
+  const char *digits = letters == HexCase::Lower ? "0123456789abcdef" : "0123456789ABCDEF";
+  std::string out;
+  out.reserve(count * 3);
+  for (size_t i = 0; i < count; ++i) {
+    if (i) out += ' ';
+    out += digits[bytes[i] >> 4];
+    out += digits[bytes[i] & 0xF];
+  }
+  return out;
 }
 
 std::string KeyLabel(uint16_t key) { return "key " + Hex16(key) + " (" + std::to_string(key) + ")"; }

@@ -26,23 +26,6 @@ std::string Escaped(const uint8_t *p, uint32_t n) {
   return s + "\"";
 }
 
-std::string HexBytes(const uint8_t *p, uint32_t n) {
-  std::string s;
-  for (uint32_t i = 0; i < n; ++i) {
-    char h[4];
-    std::snprintf(h, sizeof h, "%02X", unsigned(p[i]));
-    if (i) s += ' ';
-    s += h;
-  }
-  return s;
-}
-
-std::string Hex32(uint32_t v) {
-  char h[12];
-  std::snprintf(h, sizeof h, "0x%08X", unsigned(v));
-  return h;
-}
-
 LeafSlice SliceOf(const ImageDescriptor &image, DbNode leaf) {
   const NodeKind k = kindOf(leaf);
   const uint32_t offset = operandOf(leaf), count = countOf(leaf);

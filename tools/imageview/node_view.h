@@ -53,9 +53,7 @@ AccessStatus FetchLeafBytes(const ImageDescriptor &image, const AccessRequest *r
                             std::vector<uint8_t> *bytes);
 std::string IntList(const std::vector<int32_t> &values);
 
-// Byte text with quotes and \xNN escapes; hex bytes separated by spaces.
+// Byte text with quotes and \xNN escapes.
 std::string Escaped(const uint8_t *p, uint32_t n);
-std::string HexBytes(const uint8_t *p, uint32_t n);
-std::string Hex32(uint32_t v);
 
 } // namespace m4k7::imageview

@@ -38,16 +38,8 @@ const std::vector<DatabaseInfo> &Databases();
 // nullptr for a name that is none of root, drv, lm, mnt, pa, sm.
 const DatabaseInfo *FindDatabase(std::string_view name);
 const DatabaseInfo &DatabaseOf(m4k7::Database db);
-// The database's standard request shape, the engine's template of the same
-// number.
+// The database's standard request shape: its request template's.
 inline m4k7::TemplateShape StandardShape(const DatabaseInfo &db) {
-  using m4k7::Database, m4k7::RequestTemplate;
-  static_assert(int(RequestTemplate::Root) == int(Database::Root) &&
-                int(RequestTemplate::Driver) == int(Database::Driver) &&
-                int(RequestTemplate::LanguageMonitor) == int(Database::LanguageMonitor) &&
-                int(RequestTemplate::Maintenance) == int(Database::Maintenance) &&
-                int(RequestTemplate::PA) == int(Database::PA) &&
-                int(RequestTemplate::StatusMonitor) == int(Database::StatusMonitor));
   return m4k7::kTemplateShapes[size_t(db.db)];
 }
 

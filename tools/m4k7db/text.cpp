@@ -3,34 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/utf8.h"
+
 namespace m4k7cli {
-
-namespace {
-const char kHexDigits[] = "0123456789abcdef";
-}
-
-std::string HexBytes(const uint8_t *bytes, size_t count) {
-  std::string out;
-  out.reserve(count * 3);
-  for (size_t i = 0; i < count; ++i) {
-    if (i) out += ' ';
-    out += kHexDigits[bytes[i] >> 4];
-    out += kHexDigits[bytes[i] & 0xF];
-  }
-  return out;
-}
-
-namespace {
-std::string hexText(const char *format, uint32_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, format, unsigned(value));
-  return text;
-}
-} // namespace
-
-std::string HexKey(uint32_t key) { return hexText("0x%04X", key); }
-std::string Hex32(uint32_t value) { return hexText("0x%X", value); }
-std::string HexWord(uint32_t word) { return hexText("0x%08X", word); }
 
 size_t Utf8Sequence(std::string_view s, size_t i, uint32_t *cp) {
   const uint8_t b = uint8_t(s[i]);
@@ -62,20 +37,14 @@ bool Utf8ToUtf16(std::string_view utf8, std::u16string *out) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-  static const uint8_t kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
   std::string out;
-  for (size_t i = 0; i < utf16.size(); ++i) {
-    uint32_t cp = utf16[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-        utf16[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    const int n = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
-    out += char(n == 1 ? cp : kLead[n] | (cp >> (6 * (n - 1))));
-    for (int k = n - 2; k >= 0; --k) out += char(0x80 | ((cp >> (6 * k)) & 0x3F));
+  const char16_t *end = utf16.data() + utf16.size();
+  for (const char16_t *at = utf16.data(); at < end;) {
+    uint32_t cp = 0xFFFD;
+    const size_t units = m4k7::platform::DecodeUtf16(at, end, &cp);
+    at += units ? units : 1; // an unpaired surrogate shows as U+FFFD
+    char bytes[4];
+    out.append(bytes, m4k7::platform::EncodeUtf8(units ? cp : 0xFFFD, bytes));
   }
   return out;
 }

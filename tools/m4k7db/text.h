@@ -7,20 +7,23 @@
 #include <string_view>
 #include <vector>
 
+#include "describe.h"
+
 namespace m4k7cli {
 
 // "1b 28 70" (lower case, one blank between bytes).
-std::string HexBytes(const uint8_t *bytes, size_t count);
+inline std::string HexBytes(const uint8_t *bytes, size_t count) {
+  return m4k7::imageview::HexBytes(bytes, count, m4k7::imageview::HexCase::Lower);
+}
 inline std::string HexBytes(const std::vector<uint8_t> &bytes) {
   return HexBytes(bytes.data(), bytes.size());
 }
-
 // "0x100C": four hex digits at least, upper case.
-std::string HexKey(uint32_t key);
+inline std::string HexKey(uint32_t key) { return m4k7::imageview::HexNumber(key, 4); }
 // "0x800000" for any 32-bit value.
-std::string Hex32(uint32_t value);
+inline std::string Hex32(uint32_t value) { return m4k7::imageview::HexNumber(value, 1); }
 // "0x0B00094C": a node word, all eight digits.
-std::string HexWord(uint32_t word);
+inline std::string HexWord(uint32_t word) { return m4k7::imageview::Hex32(word); }
 
 // The length of the valid UTF-8 sequence at s[i], with its code point in
 // *cp; 0 for a byte that starts none (overlong forms and surrogates
