@@ -26,9 +26,11 @@
 // allocations of the whole program around one call.
 namespace {
 std::atomic<int64_t> gLiveNews{0};
+std::atomic<int64_t> gNews{0}; // every block taken, given back or not
 void *CountedNew(size_t bytes) noexcept {
   void *p = std::malloc(bytes == 0 ? 1 : bytes);
   if (p != nullptr) gLiveNews.fetch_add(1);
+  if (p != nullptr) gNews.fetch_add(1);
   return p;
 }
 void CountedDelete(void *p) noexcept {
@@ -103,11 +105,12 @@ struct Result {
 };
 
 Result Call(const ImageDescriptor &image, Database db, uint32_t key, const AccessRequest *request,
-            uint32_t room = 64) {
+            uint32_t room = 64, bool sizeVariable = true) {
   Result r{0, kUnwritten, 0};
   std::vector<uint8_t> buffer(room, 0);
-  r.status = AccessDatabase(image, db, key, request, room, room ? buffer.data() : nullptr, &r.size);
-  if (r.status == kOk && r.size >= 4) std::memcpy(&r.value, buffer.data(), 4);
+  r.status = AccessDatabase(image, db, key, request, room, room ? buffer.data() : nullptr,
+                            sizeVariable ? &r.size : nullptr);
+  if (r.status == kOk && (r.size >= 4 || !sizeVariable)) std::memcpy(&r.value, buffer.data(), 4);
   return r;
 }
 
@@ -210,18 +213,32 @@ TEST_F(AccessPrinters, HandleOrNameGiveThePrinter) {
     const char16_t *name;
     AccessStatus printerStatus;
     int32_t printerValue;
+    bool sizeVariable;
   };
   const Case cases[] = {
-      {"handle", mine, nullptr, kOk, 3},
-      {"name", nullptr, kOtherPrinter, kOk, 9},
-      {"handle wins over the name", mine, kOtherPrinter, kOk, 3},
-      {"handle and a name that does not open", mine, kNoSuchPrinter, kOk, 3},
-      {"name that does not open", nullptr, kNoSuchPrinter, kNoPrinter, 0},
-      {"neither", nullptr, nullptr, kNoPrinter, 0},
+      {"handle", mine, nullptr, kOk, 3, true},
+      {"name", nullptr, kOtherPrinter, kOk, 9, true},
+      {"handle wins over the name", mine, kOtherPrinter, kOk, 3, true},
+      {"handle wins over the name, no size variable", mine, kOtherPrinter, kOk, 3, false},
+      {"handle and a name that does not open", mine, kNoSuchPrinter, kOk, 3, true},
+      {"name that does not open", nullptr, kNoSuchPrinter, kNoPrinter, 0, true},
+      {"neither", nullptr, nullptr, kNoPrinter, 0, true},
+  };
+  // Blocks the call takes: opening a printer, even one that does not open,
+  // reads the printer-data file into blocks of its own.
+  auto blocksTaken = [&](const AccessRequest &request, bool sizeVariable) {
+    const int64_t before = gNews.load();
+    Call(image_, Database::Root, kPrinterKey, &request, 64, sizeVariable);
+    return gNews.load() - before;
   };
   for (const Case &c : cases) {
     const AccessRequest request = Request(c.handle, c.name);
-    const Result printer = Call(image_, Database::Root, kPrinterKey, &request);
+    const Result printer = Call(image_, Database::Root, kPrinterKey, &request, 64, c.sizeVariable);
+    // Beside a handle, the name is not opened: no more blocks than without it.
+    if (c.handle != nullptr) {
+      EXPECT_EQ(blocksTaken(request, c.sizeVariable), blocksTaken(Request(c.handle, nullptr), c.sizeVariable))
+          << c.what;
+    }
     EXPECT_EQ(printer.status, c.printerStatus) << c.what;
     if (c.printerStatus == kOk) {
       EXPECT_EQ(printer.value, c.printerValue) << c.what;

@@ -550,6 +550,9 @@ TEST(GroupedLists, Tables) {
   Call ok = Dispatch(img->image, 4123, r.request, 2);
   EXPECT_EQ(ok.status, 0);
   EXPECT_EQ(ok.size, 2u);
+  // A table that ends before the list's entry, with a valid node just past it.
+  --img->image.groups.entryCount;
+  EXPECT_EQ(Dispatch(img->image, 4123, r.request, 100).status, -1);
 
   img->tables.groupEntryStarts[0] = int32_t(img->tables.entryNodes.size());
   img->refresh();

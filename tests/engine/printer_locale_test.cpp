@@ -231,6 +231,42 @@ TEST_F(PrinterDataSelect, ValueNamesThatLoopBackFail) {
   EXPECT_EQ(LiveBlocks(), 0);
 }
 
+// One step allowance serves the whole call: the name walk continues the
+// outer walk's count and hands back what it leaves. The outer tree and key
+// 8's tree each walk a ladder of 2^15 - 1 nodes without an answer, within
+// the bound alone and past it together, whichever walks it first.
+TEST_F(PrinterDataSelect, NameWalksShareTheStepBound) {
+  ASSERT_NE(printer_, nullptr);
+  TestImage img;
+  // Each level two sequences over the next level's two, down to two leaves.
+  const uint32_t ladder = uint32_t(img.nodes.size());
+  for (uint32_t level = 0; level < 14; ++level) {
+    const uint32_t next = uint32_t(img.nodes.size()) + 2;
+    img.list({List(NodeKind::NK_SEQUENCE, next, 0, 2), List(NodeKind::NK_SEQUENCE, next, 0, 2)});
+  }
+  img.list({Leaf(NodeKind::NK_INT32, 0, 2, 1), Leaf(NodeKind::NK_INT32, 0, 2, 1)});
+  const DbNode rung = img.nodes[ladder], name = img.nodes[img.nameLeaf(8, "TpxUI_Mode")];
+  img.key(8, img.add(List(NodeKind::NK_SEQUENCE, img.list({rung, name}), 0, 2)));
+  // TpxUI_Mode is 3, which no case matches: the outer walk goes on.
+  const DbNode select = List(NodeKind::NK_SELECT_PRINTER_DATA, 0, 1, 0);
+  const struct {
+    const char *what;
+    uint32_t node;
+    AccessStatus want;
+  } cases[] = {
+      {"name walk alone", img.add(List(NodeKind::NK_SEQUENCE, img.list({select}), 0, 1)), kNotFound},
+      {"ladder alone", img.add(List(NodeKind::NK_SEQUENCE, ladder, 0, 1)), kNotFound},
+      {"name walk, then the ladder", img.add(List(NodeKind::NK_SEQUENCE, img.list({select, rung}), 0, 2)),
+       kFailed},
+      {"ladder, then the name walk", img.add(List(NodeKind::NK_SEQUENCE, img.list({rung, select}), 0, 2)),
+       kFailed},
+  };
+  const ImageDescriptor image = img.view();
+  const AccessRequest request = RequestOf(nullptr, 0, nullptr, 0, printer_);
+  for (const auto &c : cases) EXPECT_EQ(WalkFor(image, c.node, &request), Status(c.want)) << c.what;
+  EXPECT_EQ(LiveBlocks(), 0);
+}
+
 TEST_F(PrinterDataSelect, ExhaustedHeapFailsCleanly) {
   ASSERT_NE(printer_, nullptr);
   PrinterImage t;
