@@ -155,9 +155,11 @@ void AskSizes(const DatabaseInfo &db, OwnedRequest &request, const std::vector<i
   u.probeHeight = probe->height;
   request.ints = base;
   request.ints[sizeSlot] = custom->item.id;
-  for (uint32_t slot : {m4k7::kSlotCappedWidth, m4k7::kSlotCommandWidth}) request.ints[slot] = probe->width;
+  // A request of fewer slots leaves them out: key 4147 then answers its status.
+  for (uint32_t slot : {m4k7::kSlotCappedWidth, m4k7::kSlotCommandWidth})
+    if (slot < request.ints.size()) request.ints[slot] = probe->width;
   for (uint32_t slot : {m4k7::kSlotCappedLength, m4k7::kSlotCommandLength})
-    request.ints[slot] = probe->height;
+    if (slot < request.ints.size()) request.ints[slot] = probe->height;
   AskComputedArea(db, request, caps->normalMarginMode, &u.normal);
   AskComputedArea(db, request, m4k7::kMarginModeFullPage, &u.fullLength);
 }
