@@ -209,9 +209,10 @@ std::string IppAttributes(const Capabilities &caps, int32_t requestedSize) {
   const ListDefault *source = caps.defaultFor(ChosenSlot(4114)), *type = caps.defaultFor(ChosenSlot(4110)),
                     *quality = caps.defaultFor(ChosenSlot(4118));
   std::string sourceWord, typeWord;
-  if (source && source->marked)
-    w.keywords("media-source-default", {sourceWord = MediaSourceKeyword(source->id)});
-  if (type && type->marked) w.keywords("media-type-default", {typeWord = MediaTypeKeyword(type->id)});
+  // IPP has no media-source-default or media-type-default: the marked
+  // source and media type go into media-col-default.
+  if (source && source->marked) sourceWord = MediaSourceKeyword(source->id);
+  if (type && type->marked) typeWord = MediaTypeKeyword(type->id);
   if (quality && quality->marked) {
     if (int v = IppQuality(caps, quality->id)) w.line("ATTR enum print-quality-default " + std::to_string(v));
     const ListDefault *ink = caps.defaultFor(ChosenSlot(4108));
