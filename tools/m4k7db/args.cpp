@@ -85,17 +85,37 @@ bool ParseSlotCount(std::string_view text, uint32_t *count, std::string *error) 
   return parseBounded(text, kMaxSlots, quoted(text) + " is not a slot count from 0 to ", count, error);
 }
 
+namespace {
+
+// A setting offered by one of the dialog's lists: "I[4], ink count (key
+// 4108)", the list from the list configuration's `chooses` column.
+std::string Offered(uint32_t slot, const std::string &what, const std::string &after = "") {
+  return "I[" + std::to_string(slot) + "], " + what + std::to_string(m4k7::DialogListOf(slot)) + after;
+}
+
+} // namespace
+
 const std::vector<NamedSetting> &NamedSettings() {
+  using m4k7::kSlotInkCount, m4k7::kSlotMedia, m4k7::kSlotPrintMode, m4k7::kSlotSource, m4k7::kSlotQuality,
+      m4k7::kSlotPaperSize;
+  static const std::string kInk = Offered(kSlotInkCount, "ink count (key ", ")"),
+                           kMedia = Offered(kSlotMedia, "media type (key ", ")"),
+                           kMode = Offered(kSlotPrintMode, "the setting key ", " lists (1 to 3)"),
+                           kSource = Offered(kSlotSource, "paper source (key ", ")"),
+                           kQuality = Offered(kSlotQuality, "print quality (key ", ")"),
+                           kSize = Offered(kSlotPaperSize,
+                                           "paper size (keys " + std::to_string(m4k7::kAvailableList) + ", ",
+                                           ")");
   static const std::vector<NamedSetting> kNamed = {
       {"--direction",
        {m4k7::kSlotDirection},
        "I[0], direction of keys 0x1021/0x1022 (1: media to sizes, 0: sizes to media)"},
-      {"--ink", {m4k7::kSlotInkCount}, "I[4], ink count (key 4108)"},
-      {"--media", {m4k7::kSlotMedia}, "I[5], media type (key 4110)"},
-      {"--mode", {m4k7::kSlotPrintMode}, "I[6], the setting key 4116 lists (1 to 3)"},
-      {"--source", {m4k7::kSlotSource}, "I[7], paper source (key 4114)"},
-      {"--quality", {m4k7::kSlotQuality}, "I[8], print quality (key 4118)"},
-      {"--size", {m4k7::kSlotPaperSize}, "I[28], paper size (keys 4112, 4113)"},
+      {"--ink", {kSlotInkCount}, kInk.c_str()},
+      {"--media", {kSlotMedia}, kMedia.c_str()},
+      {"--mode", {kSlotPrintMode}, kMode.c_str()},
+      {"--source", {kSlotSource}, kSource.c_str()},
+      {"--quality", {kSlotQuality}, kQuality.c_str()},
+      {"--size", {kSlotPaperSize}, kSize.c_str()},
       {"--margin-mode", {m4k7::kSlotMarginMode}, "I[52], margin mode (5: full-length page)"},
       {"--options", {m4k7::kSlotOptions}, "I[79], option flags (bit 0x800000 sends the option command)"},
       {"--option-value", {m4k7::kSlotOptionValue}, "I[80], the option command's 16-bit value"},

@@ -61,6 +61,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err);
 int RunDump(const Args &args, std::ostream &out, std::ostream &err);
 int RunCheck(const Args &args, std::ostream &out, std::ostream &err);
 int RunPrinters(const Args &args, std::ostream &out, std::ostream &err);
+int RunCapabilities(const Args &args, std::ostream &out, std::ostream &err);
 
 // The whole command line (argv[1..]); what main() calls.
 int RunTool(const Args &args, std::ostream &out, std::ostream &err);

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "args.h"
+#include "capabilities.h"
 #include "cli.h"
 #include "decode.h"
 #include "engine/driver_slots.h"
@@ -45,11 +46,6 @@ Examples:
   m4k7db settings --margin-mode 5 --format json
 )";
 
-struct ListAnswer {
-  AccessStatus status = 0;
-  std::vector<ListItemView> items;
-};
-
 std::string marked(const ListItemView &item) {
   std::string text = std::to_string(item.id);
   if (item.mark == 1)
@@ -59,12 +55,13 @@ std::string marked(const ListItemView &item) {
   return text;
 }
 
-std::string listText(const ListAnswer &list) {
-  if (list.status != M4K7DB_OK) return "(" + StatusText(list.status) + ")";
+std::string listText(AccessStatus status, const std::vector<ListItemView> &items) {
+  if (status != M4K7DB_OK) return "(" + StatusText(status) + ")";
   std::string text;
-  for (const ListItemView &i : list.items) text += (text.empty() ? "" : " ") + marked(i);
+  for (const ListItemView &i : items) text += (text.empty() ? "" : " ") + marked(i);
   return text.empty() ? "(empty)" : text;
 }
+std::string listText(const ListAnswer &list) { return listText(list.status, list.items); }
 
 Json itemJson(const ListItemView &i) {
   Json j = Json::object();
@@ -77,6 +74,12 @@ Json listJson(const ListAnswer &list) {
   Json j = Json::array();
   for (const ListItemView &i : list.items) j.push(itemJson(i));
   return j;
+}
+
+template <class T> std::vector<ListItemView> itemsOf(const std::vector<T> &v) {
+  std::vector<ListItemView> items;
+  for (const T &e : v) items.push_back(e.item);
+  return items;
 }
 
 } // namespace
@@ -93,36 +96,25 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
     return Usage(err, "settings", "the driver's lists read slots up to I[81]: give --ints 82 or more");
   const bool json = cl.format == "json";
   TextOut text(cl, out);
-  int code = kExitOk;
-  // Every key asked: a negative status makes the exit 2.
-  auto ask = [&](uint16_t key) {
-    Answer a = Ask(db, key, request.view());
-    if (a.status < 0) code = kExitError;
-    return ListAnswer{a.status, a.status == M4K7DB_OK ? ItemsOf(a.bytes) : std::vector<ListItemView>()};
-  };
+  const Capabilities caps = BuildCapabilities(request);
   Json report = Json::object();
-  report.set("request", request.summary());
-  text << "Driver settings the database offers\nrequest: " << request.summary() << "\n"
+  report.set("request", caps.request);
+  text << "Driver settings the database offers\nrequest: " << caps.request << "\n"
        << "(* the list's marked item, *N marked N; ! no print-mode record, key 4126)\n\n";
 
-  // Paper sizes do not depend on the other settings.
-  const ListAnswer sizes = ask(4113), printable = ask(4112);
   Json sizeJson = Json::array();
   text << "Paper sizes I[28] (key 4113; printable: in key 4112's list):\n";
-  if (sizes.status != M4K7DB_OK) text << "  " << listText(sizes) << '\n';
+  if (caps.sizesStatus != M4K7DB_OK) text << "  " << listText(caps.sizesStatus, {}) << '\n';
   std::vector<std::vector<std::string>> rows = {{"size", "attr1", "attr2", "printable", "name"}};
-  for (const ListItemView &s : sizes.items) {
-    bool isPrintable = std::any_of(printable.items.begin(), printable.items.end(),
-                                   [&](const ListItemView &p) { return p.id == s.id; });
-    const char *name = m4k7::imageview::FindValueName(m4k7::kSlotPaperSize, s.id);
-    rows.push_back({std::to_string(s.id), std::to_string(s.attr1), std::to_string(s.attr2),
-                    isPrintable ? "yes" : "no", name ? name : ""});
+  for (const PaperSizeCaps &s : caps.sizes) {
+    rows.push_back({std::to_string(s.item.id), std::to_string(s.item.attr1), std::to_string(s.item.attr2),
+                    s.printable ? "yes" : "no", s.name});
     Json j = Json::object();
-    j.set("id", s.id);
-    j.set("attr1", s.attr1);
-    j.set("attr2", s.attr2);
-    j.set("printable", isPrintable);
-    if (name) j.set("name", name);
+    j.set("id", s.item.id);
+    j.set("attr1", s.item.attr1);
+    j.set("attr2", s.item.attr2);
+    j.set("printable", s.printable);
+    if (!s.name.empty()) j.set("name", s.name);
     sizeJson.push(std::move(j));
   }
   report.set("sizes", std::move(sizeJson));
@@ -135,57 +127,40 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   }
   text << '\n';
 
-  const ListAnswer inks = ask(4108);
-  if (inks.status == M4K7DB_NOT_FOUND || inks.status == M4K7DB_UNKNOWN_KEY)
-    code = std::max(code, kExitNoAnswer);
-  text << "Ink count I[4] (key 4108): " << listText(inks) << "\n";
+  text << "Ink count I[4] (key 4108): " << listText(caps.inksStatus, itemsOf(caps.inks)) << "\n";
   Json inkJson = Json::array();
-  // Each level starts from the base request, so that a list is asked with
-  // only the settings above it changed.
-  const std::vector<int32_t> base = request.ints;
-  for (const ListItemView &ink : inks.items) {
-    request.ints = base;
-    request.ints[m4k7::kSlotInkCount] = ink.id;
-    const ListAnswer media = ask(4110);
-    Json ij = itemJson(ink), mediaJson = Json::array();
-    text << "\nInk count " << ink.id << ": media I[5] (key 4110): " << listText(media) << "\n"
+  for (const InkCaps &ink : caps.inks) {
+    Json ij = itemJson(ink.item), mediaJson = Json::array();
+    text << "\nInk count " << ink.item.id
+         << ": media I[5] (key 4110): " << listText(ink.mediaStatus, itemsOf(ink.media)) << "\n"
          << "  media   sources I[7] (4114)  qualities I[8] (4118), each with its I[6] values (4116)\n";
-    for (const ListItemView &m : media.items) {
-      request.ints[m4k7::kSlotMedia] = m.id;
-      request.ints[m4k7::kSlotQuality] = base[m4k7::kSlotQuality];
-      request.ints[m4k7::kSlotPrintMode] = base[m4k7::kSlotPrintMode];
-      const ListAnswer sources = ask(4114), qualities = ask(4118);
-      Json mj = itemJson(m), qualityJson = Json::array();
-      mj.set("sources", listJson(sources));
+    for (const MediaCaps &m : ink.media) {
+      Json mj = itemJson(m.item), qualityJson = Json::array();
+      mj.set("sources", listJson(m.sources));
       std::string qualityText;
-      for (const ListItemView &q : qualities.items) {
-        request.ints[m4k7::kSlotQuality] = q.id;
-        request.ints[m4k7::kSlotPrintMode] = base[m4k7::kSlotPrintMode];
-        const ListAnswer modes = ask(4116);
-        Json qj = itemJson(q), modeJson = Json::array();
-        qj.set("attr1", q.attr1);
-        qj.set("attr2", q.attr2);
+      for (const QualityCaps &q : m.qualities) {
+        Json qj = itemJson(q.item), modeJson = Json::array();
+        qj.set("attr1", q.item.attr1);
+        qj.set("attr2", q.item.attr2);
         std::string modeText;
-        for (const ListItemView &mode : modes.items) {
-          request.ints[m4k7::kSlotPrintMode] = mode.id;
-          const bool hasRecord = ask(kPrintModeKey).status == M4K7DB_OK;
-          Json mo = itemJson(mode);
-          mo.set("printMode", hasRecord);
+        for (const PrintModeValue &mode : q.modes) {
+          Json mo = itemJson(mode.item);
+          mo.set("printMode", mode.hasRecord());
           modeJson.push(std::move(mo));
-          modeText += (modeText.empty() ? "" : " ") + marked(mode) + (hasRecord ? "" : "!");
+          modeText += (modeText.empty() ? "" : " ") + marked(mode.item) + (mode.hasRecord() ? "" : "!");
         }
         qj.set("modes", std::move(modeJson));
         qualityJson.push(std::move(qj));
-        qualityText += (qualityText.empty() ? "" : "  ") + marked(q) + ": " +
-                       (modes.status == M4K7DB_OK ? modeText : listText(modes));
+        qualityText += (qualityText.empty() ? "" : "  ") + marked(q.item) + ": " +
+                       (q.modesStatus == M4K7DB_OK ? modeText : listText(q.modesStatus, {}));
       }
       mj.set("qualities", std::move(qualityJson));
       mediaJson.push(std::move(mj));
-      std::string name = marked(m), src = listText(sources);
+      std::string name = marked(m.item), src = listText(m.sources);
       name.resize(std::max<size_t>(name.size() + 1, 8), ' ');
       src.resize(std::max<size_t>(src.size() + 1, 21), ' ');
-      text << "  " << name << src << (qualities.status == M4K7DB_OK ? qualityText : listText(qualities))
-           << '\n';
+      text << "  " << name << src
+           << (m.qualitiesStatus == M4K7DB_OK ? qualityText : listText(m.qualitiesStatus, {})) << '\n';
     }
     ij.set("media", std::move(mediaJson));
     inkJson.push(std::move(ij));
@@ -193,15 +168,13 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   report.set("inks", std::move(inkJson));
 
   // The full-length page mode restricts the paper sources.
-  if (base[m4k7::kSlotMarginMode] != m4k7::kMarginModeFullPage) {
-    request.ints = base;
-    request.ints[m4k7::kSlotMarginMode] = m4k7::kMarginModeFullPage;
-    const ListAnswer full = ask(4114);
-    report.set("fullLengthSources", listJson(full));
-    text << "\nWith margin mode I[52]=5 (full-length page), paper sources (4114): " << listText(full) << '\n';
+  if (caps.askedFullLength) {
+    report.set("fullLengthSources", listJson(caps.fullLengthSources));
+    text << "\nWith margin mode I[52]=5 (full-length page), paper sources (4114): "
+         << listText(caps.fullLengthSources) << '\n';
   }
   if (json) out << report << '\n';
-  return code;
+  return caps.listsExit;
 }
 
 } // namespace m4k7cli

@@ -25,6 +25,7 @@ Commands:
   dump [KEY...]            the image as text, or --format dot for a graph
   check                    validate the image and print its counts
   printers                 the printers the module can open, and their values
+  capabilities [settings]  the capabilities model as JSON, or IPP attributes
   help [COMMAND]           this text, or a command's
 
 DB is root, drv, lm, mnt, pa or sm; KEY decimal or 0x hex. Every command
@@ -52,8 +53,9 @@ struct Command {
   int (*run)(const Args &, std::ostream &, std::ostream &);
 };
 const Command kCommands[] = {
-    {"keys", RunKeys},         {"get", RunGet},   {"explain", RunExplain}, {"job", RunJob},
-    {"settings", RunSettings}, {"dump", RunDump}, {"check", RunCheck},     {"printers", RunPrinters},
+    {"keys", RunKeys},   {"get", RunGet},           {"explain", RunExplain},
+    {"job", RunJob},     {"settings", RunSettings}, {"dump", RunDump},
+    {"check", RunCheck}, {"printers", RunPrinters}, {"capabilities", RunCapabilities},
 };
 
 } // namespace
