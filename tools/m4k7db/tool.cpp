@@ -25,6 +25,7 @@ Commands:
   dump [KEY...]            the image as text, or --format dot for a graph
   check                    validate the image and print its counts
   printers                 the printers the module can open, and their values
+  datasheet [-o FILE]      the printer's datasheet as one HTML page
   help [COMMAND]           this text, or a command's
 
 DB is root, drv, lm, mnt, pa or sm; KEY decimal or 0x hex. Every command
@@ -55,6 +56,10 @@ const Command kCommands[] = {
     {"keys", RunKeys},         {"get", RunGet},   {"explain", RunExplain}, {"job", RunJob},
     {"settings", RunSettings}, {"dump", RunDump}, {"check", RunCheck},     {"printers", RunPrinters},
 };
+// The views of the capabilities model that write a page.
+const Command kViews[] = {
+    {"datasheet", RunDatasheet},
+};
 
 } // namespace
 
@@ -84,6 +89,8 @@ int RunTool(const Args &args, std::ostream &out, std::ostream &err) {
     rest = {"--help"};
   }
   for (const Command &c : kCommands)
+    if (name == c.name) return c.run(rest, out, err);
+  for (const Command &c : kViews)
     if (name == c.name) return c.run(rest, out, err);
   err << "m4k7db: unknown command \"" << name << "\"\nTry 'm4k7db --help'.\n";
   return kExitUsage;
