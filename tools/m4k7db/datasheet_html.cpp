@@ -78,7 +78,12 @@ footer { margin-top: 2rem; border-top: 1px solid var(--rule); padding-top: .4rem
   body { max-width: none; padding: 0; }
   nav { display: none; }
   h2 { break-after: avoid; page-break-after: avoid; }
-  .sizes { grid-template-columns: 1fr 1fr; }
+  .facts { grid-template-columns: repeat(7, 1fr); gap: .3rem; }
+  .fact b { font-size: 1.1rem; }
+  .sizes { grid-template-columns: 1fr 1fr; gap: .5rem; }
+  .size { grid-template-columns: 6.5rem 1fr; padding: .4rem; }
+  .size figure svg { width: 6.5rem; height: 7.5rem; }
+  table.dims th, table.dims td { padding: .1rem .15rem; }
   thead { display: table-header-group; }
   tr { break-inside: avoid; page-break-inside: avoid; }
   a { color: inherit; text-decoration: none; }
