@@ -429,7 +429,7 @@ std::string KeySection() {
       "<tbody>\n";
   for (uint32_t i = 0; i < catalogue.keyCount; ++i) {
     const m4k7::imageview::KeyInfo &k = catalogue.keys[i];
-    s += std::string("<tr><td>") + DatabaseNameOf(k.key) + "</td><td class=\"mono\">" +
+    s += "<tr><td>" + HtmlEscape(DatabaseNameOf(k.key)) + "</td><td class=\"mono\">" +
          HtmlEscape(HexKey(k.key)) + " (" + std::to_string(k.key) + ")</td><td>" + HtmlEscape(k.name) +
          "</td><td>" + HtmlEscape(AnswerOf(k)) + "</td><td class=\"mono\">" + HtmlEscape(k.slots) +
          "</td></tr>\n";
