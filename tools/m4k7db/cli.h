@@ -13,6 +13,10 @@
 #include "engine/work_copy.h"
 #include "m4k7db.h"
 
+namespace m4k7::imageview {
+struct KeyInfo;
+}
+
 namespace m4k7cli {
 
 // Exit codes, the same for every subcommand (documented in --help and the
@@ -62,6 +66,7 @@ int RunDump(const Args &args, std::ostream &out, std::ostream &err);
 int RunCheck(const Args &args, std::ostream &out, std::ostream &err);
 int RunPrinters(const Args &args, std::ostream &out, std::ostream &err);
 int RunCapabilities(const Args &args, std::ostream &out, std::ostream &err);
+int RunDatasheet(const Args &args, std::ostream &out, std::ostream &err);
 
 // The whole command line (argv[1..]); what main() calls.
 int RunTool(const Args &args, std::ostream &out, std::ostream &err);
@@ -69,5 +74,9 @@ int RunTool(const Args &args, std::ostream &out, std::ostream &err);
 // The exit code for an access status: 0, 1 for statuses 1 and 3, 2 for the
 // rest.
 int ExitCodeOf(AccessStatus status);
+
+// What the caller of a key receives, as `m4k7db keys` shows it: an item
+// list for the item-list keys, else the kinds of the key's leaves.
+std::string AnswerOf(const m4k7::imageview::KeyInfo &k);
 
 } // namespace m4k7cli

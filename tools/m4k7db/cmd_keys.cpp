@@ -52,6 +52,8 @@ std::string Lower(std::string text) {
   return text;
 }
 
+} // namespace
+
 // What the caller receives: the driver turns some keys' integers into item
 // lists and answers grouped keys with the joined fragments.
 std::string AnswerOf(const m4k7::imageview::KeyInfo &k) {
@@ -59,8 +61,6 @@ std::string AnswerOf(const m4k7::imageview::KeyInfo &k) {
     return std::string("item list (from ") + k.answer + ")";
   return k.answer;
 }
-
-} // namespace
 
 int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;

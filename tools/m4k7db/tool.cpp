@@ -26,6 +26,7 @@ Commands:
   check                    validate the image and print its counts
   printers                 the printers the module can open, and their values
   capabilities [settings]  the capabilities model as JSON, or IPP attributes
+  datasheet [-o FILE]      the printer's datasheet as one HTML page
   help [COMMAND]           this text, or a command's
 
 DB is root, drv, lm, mnt, pa or sm; KEY decimal or 0x hex. Every command
@@ -53,9 +54,16 @@ struct Command {
   int (*run)(const Args &, std::ostream &, std::ostream &);
 };
 const Command kCommands[] = {
-    {"keys", RunKeys},   {"get", RunGet},           {"explain", RunExplain},
-    {"job", RunJob},     {"settings", RunSettings}, {"dump", RunDump},
-    {"check", RunCheck}, {"printers", RunPrinters}, {"capabilities", RunCapabilities},
+    {"keys", RunKeys},
+    {"get", RunGet},
+    {"explain", RunExplain},
+    {"job", RunJob},
+    {"settings", RunSettings},
+    {"dump", RunDump},
+    {"check", RunCheck},
+    {"printers", RunPrinters},
+    {"capabilities", RunCapabilities},
+    {"datasheet", RunDatasheet},
 };
 
 } // namespace
