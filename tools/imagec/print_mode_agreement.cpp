@@ -11,7 +11,6 @@
 #include "drvlists/grouped_entries.h"
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
-#include "engine/walk.h"
 #include "node_view.h"
 
 namespace imagec {
@@ -66,8 +65,7 @@ bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t first, uint32_t co
   const AccessStatus status = m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t m, uint32_t node) {
     if (found) return m4k7::kOk;
     m4k7::LeafDescriptor leaf{};
-    AccessStatus walked = m4k7::WalkNode(image, m4k7::kFragmentKey, &request, image.nodes[node].word0,
-                                         image.nodes[node].word1, &leaf);
+    const AccessStatus walked = m4k7::WalkGroupedEntry(image, node, &request, &leaf);
     if (walked != m4k7::kOk) {
       if (walked != m4k7::kNotFound)
         *why = "key 4121's entry " + std::to_string(m + 1) + " fails with " + m4k7::StatusName(walked);

@@ -243,15 +243,14 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
     text << "note: " << db->function
          << " answers not found (1) for this key without looking; the walk below is "
          << "the image's own\n";
+  using m4k7::DriverKeyService;
   const bool driver = db->db == m4k7::Database::Driver && InRange(*db, key);
-  if (driver && IsGroupedKey(key))
-    x.grouped();
-  else if (driver && uint16_t(key) == kPrintModeKey)
-    x.printMode(answer);
-  else if (const m4k7::ItemListConfig *list = m4k7::ItemListConfigOf(uint16_t(key)); driver && list)
-    x.list(*list);
-  else
-    x.plain();
+  switch (driver ? m4k7::ServiceOfDriverKey(uint16_t(key)) : DriverKeyService::Lookup) {
+  case DriverKeyService::ItemList: x.list(*m4k7::ItemListConfigOf(uint16_t(key))); break;
+  case DriverKeyService::GroupedList: x.grouped(); break;
+  case DriverKeyService::PrintMode: x.printMode(answer); break;
+  case DriverKeyService::Lookup: x.plain(); break;
+  }
 
   x.report.set("status", answer.status);
   x.report.set("statusName", m4k7::StatusName(answer.status));

@@ -9,7 +9,6 @@
 #include "engine/driver_slots.h"
 #include "engine/engine.h"
 #include "engine/status.h"
-#include "engine/walk.h"
 #include "json.h"
 #include "key_info.h"
 #include "node_view.h"
@@ -104,8 +103,7 @@ Json entriesOf(uint16_t key, const AccessRequest &request, std::ostream &text) {
   m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t m, uint32_t node) {
     std::vector<uint8_t> bytes;
     m4k7::LeafDescriptor leaf{};
-    AccessStatus s = m4k7::WalkNode(image, kFragmentKey, &request, image.nodes[node].word0,
-                                    image.nodes[node].word1, &leaf);
+    AccessStatus s = m4k7::WalkGroupedEntry(image, node, &request, &leaf);
     if (s == M4K7DB_OK) s = m4k7::imageview::FetchLeafBytes(image, &request, leaf, &bytes);
     Json e = Json::object();
     e.set("entry", m + 1);

@@ -249,10 +249,12 @@ KindInfo KindOfLeaf(uint32_t word0, uint32_t word1) {
 }
 
 KindInfo KindOfKey(const DatabaseInfo &db, uint32_t key, const AccessRequest &engineRequest) {
-  if (db.db == m4k7::Database::Driver) {
-    if (m4k7::IsItemListKey(uint16_t(key))) return {AnswerKind::ItemList, "item list"};
-    if (IsGroupedKey(key)) return {AnswerKind::Commands, "grouped command fragments"};
-    if (uint16_t(key) == kPrintModeKey) return {AnswerKind::PrintMode, "print-mode record"};
+  switch (db.db == m4k7::Database::Driver ? m4k7::ServiceOfDriverKey(uint16_t(key))
+                                          : m4k7::DriverKeyService::Lookup) {
+  case m4k7::DriverKeyService::ItemList: return {AnswerKind::ItemList, "item list"};
+  case m4k7::DriverKeyService::GroupedList: return {AnswerKind::Commands, "grouped command fragments"};
+  case m4k7::DriverKeyService::PrintMode: return {AnswerKind::PrintMode, "print-mode record"};
+  case m4k7::DriverKeyService::Lookup: break;
   }
   m4k7::LeafDescriptor leaf{};
   AccessStatus s = m4k7::LookupKey(m4k7::CompiledImage(), key, &engineRequest, &leaf);
