@@ -72,19 +72,15 @@ const Stage kStages[] = {
     {"job end", {4125}},
 };
 
+// The lists a job's settings are checked against, in this order; each
+// checks the setting its configuration says its items choose.
 struct Check {
-  uint32_t slot;
   uint16_t key;
   const char *what;
 };
 const Check kChecks[] = {
-    {m4k7::kSlotInkCount, 4108, "ink count"},
-    {m4k7::kSlotMedia, 4110, "media type"},
-    {m4k7::kSlotQuality, 4118, "print quality"},
-    {m4k7::kSlotPrintMode, 4116, "I[6]"},
-    {m4k7::kSlotSource, 4114, "paper source"},
-    {m4k7::kSlotPaperSize, 4113, "paper size"},
-    {m4k7::kSlotPaperSize, 4112, "printable paper size"},
+    {4108, "ink count"},    {4110, "media type"}, {4118, "print quality"},        {4116, "I[6]"},
+    {4114, "paper source"}, {4113, "paper size"}, {4112, "printable paper size"},
 };
 
 // The slots a job's keys read.
@@ -184,26 +180,27 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   Json checks = Json::array();
   Offered modes; // what key 4116 offers, when I[6] came from it
   for (const Check &c : kChecks) {
-    if (c.slot >= request.ints.size()) continue;
+    const uint32_t slot = m4k7::ItemListConfigOf(c.key)->chooses;
+    if (slot >= request.ints.size()) continue;
     Answer a = Ask(db, c.key, request.view());
     Offered offered = a.status == M4K7DB_OK ? OfferedBy(a.bytes) : Offered();
     std::string origin;
-    if (!given[c.slot] && !offered.ids.empty()) {
-      request.ints[c.slot] = offered.chosen;
-      given[c.slot] = true;
+    if (!given[slot] && !offered.ids.empty()) {
+      request.ints[slot] = offered.chosen;
+      given[slot] = true;
       origin = offered.marked ? "the list's mark" : "the list's first item";
-      if (c.slot == m4k7::kSlotPrintMode) modes = offered;
+      if (slot == m4k7::kSlotPrintMode) modes = offered;
     }
-    int32_t value = request.ints[c.slot];
+    int32_t value = request.ints[slot];
     Json j = Json::object();
-    j.set("slot", c.slot);
+    j.set("slot", slot);
     j.set("key", c.key);
     j.set("what", c.what);
     j.set("value", value);
     if (!origin.empty()) j.set("from", origin);
     j.set("status", a.status);
     std::string line =
-        "  " + request.describe({c.slot}) + "  " + c.what + ", key " + std::to_string(c.key) + ": ";
+        "  " + request.describe({slot}) + "  " + c.what + ", key " + std::to_string(c.key) + ": ";
     if (a.status != M4K7DB_OK) {
       worst.note(a.status);
       if (a.status == M4K7DB_NOT_FOUND || a.status == M4K7DB_UNKNOWN_KEY) worst.refuse();
