@@ -198,9 +198,10 @@ struct Explainer {
         const m4k7::PrintModeRow &mr = t.modeRows[r];
         bool same = true;
         for (int i = 0; i < 3; ++i) same = same && mr.match[i] == er.intParams[m4k7::kPrintModeSlots[i]];
-        if (same)
-          near.push_back("I[8]=" + std::to_string(mr.match[3]) + " I[6]=" + std::to_string(mr.match[4]) +
-                         " I[81]=" + std::to_string(mr.match[5]) + " (row " + std::to_string(r) + ")");
+        std::string rest;
+        for (int i = 3; i < 6; ++i)
+          rest += "I[" + std::to_string(m4k7::kPrintModeSlots[i]) + "]=" + std::to_string(mr.match[i]) + " ";
+        if (same) near.push_back(rest + "(row " + std::to_string(r) + ")");
       }
       pm.set("row", Json());
       pm.set("sameInkAndMedia", Json::arrayOf(near));

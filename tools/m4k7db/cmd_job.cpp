@@ -5,6 +5,7 @@
 #include "args.h"
 #include "cli.h"
 #include "decode.h"
+#include "drvlists/drvlists.h"
 #include "drvlists/grouped_entries.h"
 #include "engine/driver_slots.h"
 #include "engine/engine.h"
@@ -294,10 +295,11 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
     DecodeAnswer(kind, record.bytes, 2, text, &pm);
   } else {
     text << "  refused: "
-         << (record.status == M4K7DB_NOT_FOUND
-                 ? "no print-mode row for " + request.describe({4, 9, 5, 8, 6, 81}) +
-                       " (see 'm4k7db explain drv 4126')"
-                 : StatusHint(db, kPrintModeKey, record.status))
+         << (record.status == M4K7DB_NOT_FOUND ? "no print-mode row for " +
+                                                     request.describe({std::begin(m4k7::kPrintModeSlots),
+                                                                       std::end(m4k7::kPrintModeSlots)}) +
+                                                     " (see 'm4k7db explain drv 4126')"
+                                               : StatusHint(db, kPrintModeKey, record.status))
          << '\n';
   }
   report.set("printMode", std::move(pm));
