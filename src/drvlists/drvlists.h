@@ -30,10 +30,13 @@ AccessStatus DispatchDriverKey(const ImageDescriptor &image, uint32_t key, const
 AccessStatus CompleteItemList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                               uint32_t bufferSize, void *items, uint32_t count);
 
-// The list's place in the item-list table, or false when the table (any of
-// its columns) or the list is missing: where the services find a list's ids
-// and attr1 values.
-bool FindItemList(const ItemListTable &table, uint16_t listId, uint32_t *index);
+// The full list listId of the item-list table, read as the services read
+// it (keys 4109, 4111, 4115): *count is its item count, and where ids has
+// room for that many, its ids stand there packed as 32-bit values. 1 when
+// the table (any of its columns) or the list is missing; 2 when ids is
+// absent or room too small; -1 for an item past the item pool.
+AccessStatus ReadTableIds(const ItemListTable &table, uint16_t listId, void *ids, uint32_t room,
+                          uint32_t *count);
 
 // Keys 4120-4125: the fragments of the key's entries, joined.
 AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,

@@ -90,21 +90,20 @@ struct Explainer {
   // What the list services do around a list key's ids, from their own table.
   void list(const m4k7::ItemListConfig &config) {
     if (config.idsList != m4k7::kIdsFromLeaf) {
-      const m4k7::ItemListTable &items = image.items;
-      std::vector<int32_t> ids;
-      uint32_t list = 0;
-      const bool found = m4k7::FindItemList(items, config.idsList, &list);
-      for (uint32_t m = 0; found && m < items.itemCounts[list]; ++m) {
-        uint64_t at = uint64_t(uint32_t(items.itemStarts[list])) + m;
-        if (at < items.itemPoolCount) ids.push_back(items.itemIds[at]);
-      }
+      uint32_t count = 0;
+      AccessStatus read = m4k7::ReadTableIds(image.items, config.idsList, nullptr, 0, &count);
+      std::vector<int32_t> ids(count + 1); // a buffer even for an empty list
+      if (read == M4K7DB_BUFFER_TOO_SMALL)
+        read = m4k7::ReadTableIds(image.items, config.idsList, ids.data(), count, &count);
+      ids.resize(read == M4K7DB_OK ? count : 0);
       Json t = Json::object();
       t.set("listId", config.idsList);
-      t.set("found", found);
+      t.set("found", read != M4K7DB_NOT_FOUND);
       t.set("ids", Json::arrayOf(ids));
       report.set("table", std::move(t));
       out << "ids from the item-list table, list " << config.idsList << ": ";
-      if (!found) out << "absent (the list service answers 1)";
+      if (read == M4K7DB_NOT_FOUND) out << "absent (the list service answers 1)";
+      if (read == M4K7DB_FAILED) out << "an item lies past the item pool (the list service answers -1)";
       for (int32_t id : ids) out << id << ' ';
       out << '\n';
     } else {
