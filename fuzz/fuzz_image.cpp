@@ -39,7 +39,7 @@ PrinterHandle g_printer = nullptr;
 // though it is none of theirs; then the fragment key, two per-item keys and
 // root keys 8 (the value names), 18 and 1.
 constexpr bool AskedOften(uint16_t key) {
-  return IsItemListKey(key) || IsGroupedKey(key) || key == kPrintModeKey || key == 4117;
+  return ServiceOfDriverKey(key) != DriverKeyService::Lookup || key == 4117;
 }
 constexpr uint16_t kOtherKeys[] = {kFragmentKey, kQualityAttr1.key, kInkAttr3.key, 8, 18, 1};
 // The list keys' span holds the grouped keys and key 4126 too.

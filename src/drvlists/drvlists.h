@@ -30,10 +30,13 @@ AccessStatus DispatchDriverKey(const ImageDescriptor &image, uint32_t key, const
 AccessStatus CompleteItemList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
                               uint32_t bufferSize, void *items, uint32_t count);
 
-// The list's place in the item-list table, or false when the table (any of
-// its columns) or the list is missing: where the services find a list's ids
-// and attr1 values.
-bool FindItemList(const ItemListTable &table, uint16_t listId, uint32_t *index);
+// The full list listId of the item-list table, read as the services read
+// it (keys 4109, 4111, 4115): *count is its item count, and where ids has
+// room for that many, its ids stand there packed as 32-bit values. 1 when
+// the table (any of its columns) or the list is missing; 2 when ids is
+// absent or room too small; -1 for an item past the item pool.
+AccessStatus ReadTableIds(const ItemListTable &table, uint16_t listId, void *ids, uint32_t room,
+                          uint32_t *count);
 
 // Keys 4120-4125: the fragments of the key's entries, joined.
 AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const AccessRequest *request,
@@ -44,6 +47,36 @@ AccessStatus AnswerGroupedList(const ImageDescriptor &image, uint32_t key, const
 inline constexpr uint32_t kPrintModeSlots[6] = {kSlotInkCount, kSlotSetting9,  kSlotMedia,
                                                 kSlotQuality,  kSlotPrintMode, kSlotSetting81};
 inline constexpr uint32_t kPrintModeSlotsNeeded = 82;
+
+// Section 1 of the record: fourteen 16-bit fields (bytes 0-27), then the
+// table file's name, zero-padded to 20 bytes. What each field holds; a field
+// that repeats a value of the print-mode command key 4121 sends for the same
+// settings also names that command (ESC ( c, d or t), the data byte where
+// the value starts and its width (2: big-endian). The module hands the
+// record on unread; the image compiler holds the image to these fields and
+// the tool shows them.
+struct Section1Field {
+  const char *what;
+  char command; // 'c', 'd', 't', or 0
+  uint8_t dataAt, width;
+};
+inline constexpr Section1Field kSection1Fields[14] = {
+    {"", 0, 0, 0},
+    {"media code (by I[5])", 0, 0, 0},
+    {"by I[4]", 0, 0, 0},
+    {"by I[4]", 0, 0, 0},
+    {"ESC ( t data byte 3", 't', 2, 1},
+    {"ESC ( t data byte 2", 't', 1, 1},
+    {"ESC ( c data byte 3 (quality code)", 'c', 2, 1},
+    {"1 when I[6] is 1", 0, 0, 0},
+    {"I[9]", 0, 0, 0},
+    {"resolution (ESC ( d first value)", 'd', 0, 2},
+    {"resolution", 0, 0, 0},
+    {"ESC ( d second value", 'd', 2, 2},
+    {"resolution", 0, 0, 0},
+    {"", 0, 0, 0},
+};
+inline constexpr uint32_t kTableFileAt = 28;
 
 // The first row whose six values equal the settings in `ints` (at least
 // kPrintModeSlotsNeeded slots), or nullptr: what key 4126 answers from.

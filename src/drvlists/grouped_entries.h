@@ -6,8 +6,10 @@
 
 #include <cstdint>
 
+#include "drvlists/list_keys.h"
 #include "engine/image.h"
 #include "engine/status.h"
+#include "engine/walk.h"
 
 namespace m4k7 {
 
@@ -31,6 +33,16 @@ AccessStatus ForEachGroupedEntry(const ImageDescriptor &image, uint32_t first, u
     if (status != kOk && status != kNotFound) return status;
   }
   return kOk;
+}
+
+// One entry's fragment for the request: the walk of the entry's node for
+// the fragment key, as the service walks it, into *leaf (cleared first, so
+// that a walk that reaches no fragment leaves it zero).
+inline AccessStatus WalkGroupedEntry(const ImageDescriptor &image, uint32_t node,
+                                     const AccessRequest *request, LeafDescriptor *leaf) {
+  *leaf = LeafDescriptor{};
+  const DbNode &entry = image.nodes[node];
+  return WalkNode(image, kFragmentKey, request, entry.word0, entry.word1, leaf);
 }
 
 } // namespace m4k7

@@ -39,10 +39,7 @@ constexpr uint32_t kEntriesOnStack = 16;
 AccessStatus Assemble(const ImageDescriptor &image, uint32_t first, uint32_t h, LeafDescriptor *fragments,
                       const AccessRequest *request, uint32_t bufferSize, void *buffer, uint32_t *outSize) {
   const AccessStatus walked = ForEachGroupedEntry(image, first, h, [&](uint32_t m, uint32_t node) {
-    fragments[m].word0 = 0;
-    fragments[m].word1 = 0;
-    const DbNode &entry = image.nodes[node];
-    return WalkNode(image, kFragmentKey, request, entry.word0, entry.word1, &fragments[m]);
+    return WalkGroupedEntry(image, node, request, &fragments[m]);
   });
   if (walked != kOk) return walked;
 

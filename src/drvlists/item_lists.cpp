@@ -15,6 +15,10 @@
 
 namespace m4k7 {
 
+namespace {
+
+// The list's place in the item-list table, or false when the table (any of
+// its columns) or the list is missing.
 bool FindItemList(const ItemListTable &t, uint16_t listId, uint32_t *index) {
   if (!t.listIds || !t.itemCounts || !t.itemStarts || !t.itemIds || !t.itemValues) return false;
   for (uint32_t i = 0; i < t.listCount; ++i)
@@ -24,8 +28,6 @@ bool FindItemList(const ItemListTable &t, uint16_t listId, uint32_t *index) {
     }
   return false;
 }
-
-namespace {
 
 using ListConfig = ItemListConfig;
 using Field = ItemField;
@@ -190,6 +192,22 @@ AccessStatus CompleteItemList(const ImageDescriptor &image, uint32_t key, const 
   return FillMarks(image, *config, request, list, count);
 }
 
+AccessStatus ReadTableIds(const ItemListTable &t, uint16_t listId, void *ids, uint32_t room,
+                          uint32_t *count) {
+  uint32_t list = 0;
+  if (!FindItemList(t, listId, &list)) return kNotFound;
+  const uint32_t c = *count = t.itemCounts[list];
+  if (c > room || ids == nullptr) return kBufferTooSmall;
+  const uint64_t start = uint32_t(t.itemStarts[list]);
+  for (uint32_t m = 0; m < c; ++m) {
+    const uint64_t pool = start + m;
+    if (pool >= t.itemPoolCount) return kFailed;
+    const int32_t id = t.itemIds[pool];
+    std::memcpy(static_cast<uint8_t *>(ids) + 4 * size_t(m), &id, 4);
+  }
+  return kOk;
+}
+
 namespace drvlists {
 
 AccessStatus ItemsFromLeaf(const ImageDescriptor &image, uint16_t key, const AccessRequest *request,
@@ -215,23 +233,11 @@ AccessStatus ItemsFromLeaf(const ImageDescriptor &image, uint16_t key, const Acc
 AccessStatus ItemsFromTable(const ImageDescriptor &image, uint16_t key, uint16_t listId,
                             const AccessRequest *request, uint32_t bufferSize, void *buffer,
                             uint32_t *outSize) {
-  const ItemListTable &t = image.items;
-  uint32_t list = 0;
-  if (!FindItemList(t, listId, &list)) return kNotFound;
-  const uint32_t c = t.itemCounts[list];
-  const uint32_t needed = c * uint32_t(sizeof(ListItem));
-  if (bufferSize < needed || buffer == nullptr) {
-    *outSize = needed;
-    return kBufferTooSmall;
-  }
-  const uint64_t start = uint32_t(t.itemStarts[list]);
-  auto *ids = static_cast<uint8_t *>(buffer);
-  for (uint32_t m = 0; m < c; ++m) {
-    const uint64_t pool = start + m;
-    if (pool >= t.itemPoolCount) return kFailed;
-    const int32_t id = t.itemIds[pool];
-    std::memcpy(ids + 4 * size_t(m), &id, 4);
-  }
+  uint32_t c = 0;
+  const AccessStatus status =
+      ReadTableIds(image.items, listId, buffer, uint32_t(bufferSize / sizeof(ListItem)), &c);
+  if (status == kBufferTooSmall) *outSize = c * uint32_t(sizeof(ListItem));
+  if (status != kOk) return status;
   return CompleteItemList(image, key, request, bufferSize, buffer, c);
 }
 

@@ -128,9 +128,26 @@ constexpr uint16_t DialogListOf(uint32_t slot) {
 inline constexpr uint16_t kFirstGroupedKey = 4120;
 inline constexpr uint16_t kLastGroupedKey = 4125;
 inline constexpr uint16_t kFragmentKey = 0x5008;
-constexpr bool IsGroupedKey(uint16_t key) { return key >= kFirstGroupedKey && key <= kLastGroupedKey; }
+// Widened first: the dispatch tests the key where it already stands as 32
+// bits, which spares an instruction on every driver call.
+constexpr bool IsGroupedKey(uint32_t key) {
+  return key - kFirstGroupedKey <= kLastGroupedKey - kFirstGroupedKey;
+}
 
 // Key 4126: the print-mode record.
 inline constexpr uint16_t kPrintModeKey = 4126;
+
+// Which service answers a driver key: an item list, a grouped list, the
+// print-mode record, or the plain lookup and fetch. The dispatch routes by
+// it; whatever shows or checks a key the way the module answers it asks
+// here too.
+enum class DriverKeyService : uint8_t { Lookup, ItemList, GroupedList, PrintMode };
+
+constexpr DriverKeyService ServiceOfDriverKey(uint16_t key) {
+  const uint32_t k = key;
+  if (IsItemListKey(key)) return DriverKeyService::ItemList;
+  if (IsGroupedKey(k)) return DriverKeyService::GroupedList;
+  return k == kPrintModeKey ? DriverKeyService::PrintMode : DriverKeyService::Lookup;
+}
 
 } // namespace m4k7

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "answers/corpus_printer.h"
+#include "drvlists/list_keys.h"
 #include "engine/image.h"
 #include "m4k7db.h"
 #include "platform/test_hooks.h"
@@ -57,13 +58,11 @@ const DatabaseInfo kDatabases[] = {
 constexpr size_t kRoot = 0, kDriver = 1;
 
 // The driver's keys that describe its settings: the order in which the
-// settings depend on one another (integer-parameter indexes), the default
-// (index, value) pairs, and the list keys whose items are the values a
-// setting may take under the settings before it.
+// settings depend on one another (integer-parameter indexes) and the
+// default (index, value) pairs. The values a setting may take under the
+// settings before it are the items of its dialog list (DialogListOf).
 constexpr uint32_t kChainKey = 4107;
 constexpr uint32_t kDefaultsKey = 4131;
-const std::map<uint32_t, uint32_t> kListKeyOfSlot = {{4, 4108}, {5, 4110}, {7, 4114},
-                                                     {8, 4118}, {6, 4116}, {28, 4113}};
 // The settings that depend on the page rather than the print mode: paper
 // size, margin mode and paper source; and the slot the chain leaves out
 // (the driver's I[9]), which every print-mode tree selects on after I[4].
@@ -536,7 +535,7 @@ private:
     // at 0 (the request's own zero) when no list key gives it.
     for (uint32_t slot : settingSlots_)
       if (!defaults_.count(slot))
-        defaults_[slot] = kListKeyOfSlot.count(slot) ? FirstAllowed(slot, defaults_) : 0;
+        defaults_[slot] = DialogListOf(slot) != kNoKey ? FirstAllowed(slot, defaults_) : 0;
     // The user-defined paper's dimensions start at the first pair.
     for (auto [w, l] : kDimensionSlots) {
       defaults_[w] = kDimensions.front().first;
@@ -561,9 +560,8 @@ private:
   }
 
   std::vector<int32_t> Allowed(uint32_t slot, const Combination &current) {
-    auto list = kListKeyOfSlot.find(slot);
-    if (list != kListKeyOfSlot.end())
-      return Ints(corpus_.Answer(kDriver, list->second, DriverBase(current)), 20); // ids of 20-byte items
+    if (const uint16_t list = DialogListOf(slot); list != kNoKey)
+      return Ints(corpus_.Answer(kDriver, list, DriverBase(current)), 20); // ids of 20-byte items
     std::set<int32_t> values = driverValues_.ints[slot];
     if (defaults_.count(slot)) values.insert(defaults_.at(slot));
     if (auto other = Undistinguished(driverValues_.ints[slot], driverValues_.ranges[slot]))

@@ -200,6 +200,10 @@ TEST(ItemLists, TableKeys) {
   img->tables.itemStarts[0] = -1;
   img->refresh();
   EXPECT_EQ(Dispatch(img->image, 4115, r.request, 40).status, -1);
+  // The reader of the table's ids, which `m4k7db explain` shows, fails alike.
+  int32_t ids[2];
+  uint32_t count = 0;
+  EXPECT_EQ(ReadTableIds(img->image.items, 7, ids, 2, &count), -1);
 }
 
 TEST(ItemLists, PoolOutsideTableForAttr1) {

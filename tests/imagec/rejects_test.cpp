@@ -189,6 +189,17 @@ const Broken kBroken[] = {
        b.itemList(7, {{7, 15302}});
      },
      "item list 7: listed twice"},
+    {"lists the dispatch never reaches",
+     [](ImageBuilder &b) {
+       const NodeRef entry = b.bytes(0x5008, "\x1B@");
+       b.hang(b.sequence({entry}));
+       b.keyOfAllRoots(0x5008);
+       b.groupedList(0x101E, {entry});
+       b.itemList(9, {{0, 1}});
+     },
+     "grouped list key 0x101E (4126): never answered, the driver's key is answered with the print-mode "
+     "record\n"
+     "item list 9: never answered, no list key reads it"},
     {"an id twice in one item list",
      [](ImageBuilder &b) {
        b.key(7, b.ints(7, {1}));

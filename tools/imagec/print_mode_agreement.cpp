@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -11,7 +12,6 @@
 #include "drvlists/grouped_entries.h"
 #include "drvlists/list_keys.h"
 #include "engine/engine.h"
-#include "engine/walk.h"
 #include "node_view.h"
 
 namespace imagec {
@@ -29,17 +29,8 @@ constexpr std::string_view kEscC = "\x1B(c\x03\x00"sv;
 constexpr std::string_view kEscD = "\x1B(d\x04\x00"sv;
 constexpr std::string_view kEscT = "\x1B(t\x03\x00"sv;
 
-// Which bytes of the command each section 1 field must equal: the field's
-// offset in the record, the command's bytes (big-endian when two) and the
-// command they belong to.
-struct Agreement {
-  size_t field, at, width;
-  const char *command;
-};
-constexpr Agreement kAgreements[] = {
-    {8, 24, 1, "ESC ( t"},  {10, 23, 1, "ESC ( t"}, {12, 7, 1, "ESC ( c"},
-    {18, 13, 2, "ESC ( d"}, {22, 15, 2, "ESC ( d"},
-};
+// Where the data of ESC ( c, ESC ( d and ESC ( t start in the command.
+size_t DataStart(char command) { return command == 'c' ? 5 : command == 'd' ? 13 : 22; }
 
 bool IsPrintModeCommand(const std::vector<uint8_t> &f) {
   auto at = [&f](size_t offset, std::string_view text) {
@@ -66,8 +57,7 @@ bool FindCommand(const m4k7::ImageDescriptor &image, uint32_t first, uint32_t co
   const AccessStatus status = m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t m, uint32_t node) {
     if (found) return m4k7::kOk;
     m4k7::LeafDescriptor leaf{};
-    AccessStatus walked = m4k7::WalkNode(image, m4k7::kFragmentKey, &request, image.nodes[node].word0,
-                                         image.nodes[node].word1, &leaf);
+    const AccessStatus walked = m4k7::WalkGroupedEntry(image, node, &request, &leaf);
     if (walked != m4k7::kOk) {
       if (walked != m4k7::kNotFound)
         *why = "key 4121's entry " + std::to_string(m + 1) + " fails with " + m4k7::StatusName(walked);
@@ -122,15 +112,17 @@ bool CheckPrintModeAgreement(const m4k7::ImageDescriptor &image, std::string *er
       return false;
     }
     const uint8_t *s1 = t.sectionTable1 + size_t(row.section[0]) * m4k7::kSection1Size;
-    for (const Agreement &a : kAgreements) {
+    for (size_t i = 0; i < std::size(m4k7::kSection1Fields); ++i) {
+      const m4k7::Section1Field &f = m4k7::kSection1Fields[i];
+      if (f.command == 0) continue;
       uint16_t field;
-      std::memcpy(&field, s1 + a.field, 2);
-      const uint32_t said =
-          a.width == 2 ? uint32_t(fragment[a.at] << 8 | fragment[a.at + 1]) : fragment[a.at];
+      std::memcpy(&field, s1 + 2 * i, 2);
+      const size_t at = DataStart(f.command) + f.dataAt;
+      const uint32_t said = f.width == 2 ? uint32_t(fragment[at] << 8 | fragment[at + 1]) : fragment[at];
       if (field == said) continue;
-      *error = RowName(r, row) + ": section 1 bytes " + std::to_string(a.field) + "-" +
-               std::to_string(a.field + 1) + " = " + std::to_string(field) + " but " + a.command + " says " +
-               std::to_string(said) + " in " + source;
+      *error = RowName(r, row) + ": section 1 bytes " + std::to_string(2 * i) + "-" +
+               std::to_string(2 * i + 1) + " = " + std::to_string(field) + " but ESC ( " + f.command +
+               " says " + std::to_string(said) + " in " + source;
       return false;
     }
   }

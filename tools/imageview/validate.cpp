@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "describe.h"
+#include "drvlists/list_keys.h"
 #include "engine/engine.h"
 #include "graph.h"
 #include "node_view.h"
@@ -481,9 +482,16 @@ private:
   void checkListTables() {
     const GroupedListTable &g = img_.groups;
     std::set<uint16_t> groupKeys;
-    for (uint32_t i = 0; i < g.groupCount && g.groupKeys && g.groupEntryCounts && g.groupEntryStarts; ++i)
-      checkRun(groupKeys, g.groupKeys[i], "grouped list " + KeyLabel(g.groupKeys[i]), g.groupEntryStarts[i],
-               g.groupEntryCounts[i], g.entryCount, "entries", "entry table");
+    // The dispatch reaches a list only for a key it routes to the grouped
+    // lists, and a table list only through a list key's configuration.
+    static const char *const kAnswered[] = {"by lookup", "as an item list", "", "with the print-mode record"};
+    for (uint32_t i = 0; i < g.groupCount && g.groupKeys && g.groupEntryCounts && g.groupEntryStarts; ++i) {
+      const std::string where = "grouped list " + KeyLabel(g.groupKeys[i]);
+      checkRun(groupKeys, g.groupKeys[i], where, g.groupEntryStarts[i], g.groupEntryCounts[i], g.entryCount,
+               "entries", "entry table");
+      if (const DriverKeyService s = ServiceOfDriverKey(g.groupKeys[i]); s != DriverKeyService::GroupedList)
+        add(where + ": never answered, the driver's key is answered " + kAnswered[int(s)]);
+    }
     for (uint32_t i = 0; i < g.entryCount && g.entryNodes; ++i)
       if (g.entryNodes[i] >= img_.nodeCount)
         add("grouped-list entry " + std::to_string(i) + ": node " + std::to_string(g.entryNodes[i]) +
@@ -492,6 +500,10 @@ private:
     std::set<uint16_t> listIds;
     for (uint32_t i = 0; i < t.listCount && t.listIds && t.itemCounts && t.itemStarts; ++i) {
       const std::string where = "item list " + std::to_string(t.listIds[i]);
+      if (std::none_of(std::begin(kItemLists), std::end(kItemLists), [&](const ItemListConfig &c) {
+            return c.idsList == t.listIds[i] || c.attr1List == t.listIds[i];
+          }))
+        add(where + ": never answered, no list key reads it");
       if (!checkRun(listIds, t.listIds[i], where, t.itemStarts[i], t.itemCounts[i], t.itemPoolCount, "items",
                     "item pool"))
         continue;

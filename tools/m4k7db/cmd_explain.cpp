@@ -90,21 +90,20 @@ struct Explainer {
   // What the list services do around a list key's ids, from their own table.
   void list(const m4k7::ItemListConfig &config) {
     if (config.idsList != m4k7::kIdsFromLeaf) {
-      const m4k7::ItemListTable &items = image.items;
-      std::vector<int32_t> ids;
-      uint32_t list = 0;
-      const bool found = m4k7::FindItemList(items, config.idsList, &list);
-      for (uint32_t m = 0; found && m < items.itemCounts[list]; ++m) {
-        uint64_t at = uint64_t(uint32_t(items.itemStarts[list])) + m;
-        if (at < items.itemPoolCount) ids.push_back(items.itemIds[at]);
-      }
+      uint32_t count = 0;
+      AccessStatus read = m4k7::ReadTableIds(image.items, config.idsList, nullptr, 0, &count);
+      std::vector<int32_t> ids(count + 1); // a buffer even for an empty list
+      if (read == M4K7DB_BUFFER_TOO_SMALL)
+        read = m4k7::ReadTableIds(image.items, config.idsList, ids.data(), count, &count);
+      ids.resize(read == M4K7DB_OK ? count : 0);
       Json t = Json::object();
       t.set("listId", config.idsList);
-      t.set("found", found);
+      t.set("found", read != M4K7DB_NOT_FOUND);
       t.set("ids", Json::arrayOf(ids));
       report.set("table", std::move(t));
       out << "ids from the item-list table, list " << config.idsList << ": ";
-      if (!found) out << "absent (the list service answers 1)";
+      if (read == M4K7DB_NOT_FOUND) out << "absent (the list service answers 1)";
+      if (read == M4K7DB_FAILED) out << "an item lies past the item pool (the list service answers -1)";
       for (int32_t id : ids) out << id << ' ';
       out << '\n';
     } else {
@@ -198,9 +197,10 @@ struct Explainer {
         const m4k7::PrintModeRow &mr = t.modeRows[r];
         bool same = true;
         for (int i = 0; i < 3; ++i) same = same && mr.match[i] == er.intParams[m4k7::kPrintModeSlots[i]];
-        if (same)
-          near.push_back("I[8]=" + std::to_string(mr.match[3]) + " I[6]=" + std::to_string(mr.match[4]) +
-                         " I[81]=" + std::to_string(mr.match[5]) + " (row " + std::to_string(r) + ")");
+        std::string rest;
+        for (int i = 3; i < 6; ++i)
+          rest += "I[" + std::to_string(m4k7::kPrintModeSlots[i]) + "]=" + std::to_string(mr.match[i]) + " ";
+        if (same) near.push_back(rest + "(row " + std::to_string(r) + ")");
       }
       pm.set("row", Json());
       pm.set("sameInkAndMedia", Json::arrayOf(near));
@@ -243,15 +243,14 @@ int RunExplain(const Args &args, std::ostream &out, std::ostream &err) {
     text << "note: " << db->function
          << " answers not found (1) for this key without looking; the walk below is "
          << "the image's own\n";
+  using m4k7::DriverKeyService;
   const bool driver = db->db == m4k7::Database::Driver && InRange(*db, key);
-  if (driver && IsGroupedKey(key))
-    x.grouped();
-  else if (driver && uint16_t(key) == kPrintModeKey)
-    x.printMode(answer);
-  else if (const m4k7::ItemListConfig *list = m4k7::ItemListConfigOf(uint16_t(key)); driver && list)
-    x.list(*list);
-  else
-    x.plain();
+  switch (driver ? m4k7::ServiceOfDriverKey(uint16_t(key)) : DriverKeyService::Lookup) {
+  case DriverKeyService::ItemList: x.list(*m4k7::ItemListConfigOf(uint16_t(key))); break;
+  case DriverKeyService::GroupedList: x.grouped(); break;
+  case DriverKeyService::PrintMode: x.printMode(answer); break;
+  case DriverKeyService::Lookup: x.plain(); break;
+  }
 
   x.report.set("status", answer.status);
   x.report.set("statusName", m4k7::StatusName(answer.status));

@@ -5,11 +5,11 @@
 #include "args.h"
 #include "cli.h"
 #include "decode.h"
+#include "drvlists/drvlists.h"
 #include "drvlists/grouped_entries.h"
 #include "engine/driver_slots.h"
 #include "engine/engine.h"
 #include "engine/status.h"
-#include "engine/walk.h"
 #include "json.h"
 #include "key_info.h"
 #include "node_view.h"
@@ -73,19 +73,15 @@ const Stage kStages[] = {
     {"job end", {4125}},
 };
 
+// The lists a job's settings are checked against, in this order; each
+// checks the setting its configuration says its items choose.
 struct Check {
-  uint32_t slot;
   uint16_t key;
   const char *what;
 };
 const Check kChecks[] = {
-    {m4k7::kSlotInkCount, 4108, "ink count"},
-    {m4k7::kSlotMedia, 4110, "media type"},
-    {m4k7::kSlotQuality, 4118, "print quality"},
-    {m4k7::kSlotPrintMode, 4116, "I[6]"},
-    {m4k7::kSlotSource, 4114, "paper source"},
-    {m4k7::kSlotPaperSize, 4113, "paper size"},
-    {m4k7::kSlotPaperSize, 4112, "printable paper size"},
+    {4108, "ink count"},    {4110, "media type"}, {4118, "print quality"},        {4116, "I[6]"},
+    {4114, "paper source"}, {4113, "paper size"}, {4112, "printable paper size"},
 };
 
 // The slots a job's keys read.
@@ -104,8 +100,7 @@ Json entriesOf(uint16_t key, const AccessRequest &request, std::ostream &text) {
   m4k7::ForEachGroupedEntry(image, first, count, [&](uint32_t m, uint32_t node) {
     std::vector<uint8_t> bytes;
     m4k7::LeafDescriptor leaf{};
-    AccessStatus s = m4k7::WalkNode(image, kFragmentKey, &request, image.nodes[node].word0,
-                                    image.nodes[node].word1, &leaf);
+    AccessStatus s = m4k7::WalkGroupedEntry(image, node, &request, &leaf);
     if (s == M4K7DB_OK) s = m4k7::imageview::FetchLeafBytes(image, &request, leaf, &bytes);
     Json e = Json::object();
     e.set("entry", m + 1);
@@ -186,26 +181,27 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
   Json checks = Json::array();
   Offered modes; // what key 4116 offers, when I[6] came from it
   for (const Check &c : kChecks) {
-    if (c.slot >= request.ints.size()) continue;
+    const uint32_t slot = m4k7::ItemListConfigOf(c.key)->chooses;
+    if (slot >= request.ints.size()) continue;
     Answer a = Ask(db, c.key, request.view());
     Offered offered = a.status == M4K7DB_OK ? OfferedBy(a.bytes) : Offered();
     std::string origin;
-    if (!given[c.slot] && !offered.ids.empty()) {
-      request.ints[c.slot] = offered.chosen;
-      given[c.slot] = true;
+    if (!given[slot] && !offered.ids.empty()) {
+      request.ints[slot] = offered.chosen;
+      given[slot] = true;
       origin = offered.marked ? "the list's mark" : "the list's first item";
-      if (c.slot == m4k7::kSlotPrintMode) modes = offered;
+      if (slot == m4k7::kSlotPrintMode) modes = offered;
     }
-    int32_t value = request.ints[c.slot];
+    int32_t value = request.ints[slot];
     Json j = Json::object();
-    j.set("slot", c.slot);
+    j.set("slot", slot);
     j.set("key", c.key);
     j.set("what", c.what);
     j.set("value", value);
     if (!origin.empty()) j.set("from", origin);
     j.set("status", a.status);
     std::string line =
-        "  " + request.describe({c.slot}) + "  " + c.what + ", key " + std::to_string(c.key) + ": ";
+        "  " + request.describe({slot}) + "  " + c.what + ", key " + std::to_string(c.key) + ": ";
     if (a.status != M4K7DB_OK) {
       worst.note(a.status);
       if (a.status == M4K7DB_NOT_FOUND || a.status == M4K7DB_UNKNOWN_KEY) worst.refuse();
@@ -299,10 +295,11 @@ int RunJob(const Args &args, std::ostream &out, std::ostream &err) {
     DecodeAnswer(kind, record.bytes, 2, text, &pm);
   } else {
     text << "  refused: "
-         << (record.status == M4K7DB_NOT_FOUND
-                 ? "no print-mode row for " + request.describe({4, 9, 5, 8, 6, 81}) +
-                       " (see 'm4k7db explain drv 4126')"
-                 : StatusHint(db, kPrintModeKey, record.status))
+         << (record.status == M4K7DB_NOT_FOUND ? "no print-mode row for " +
+                                                     request.describe({std::begin(m4k7::kPrintModeSlots),
+                                                                       std::end(m4k7::kPrintModeSlots)}) +
+                                                     " (see 'm4k7db explain drv 4126')"
+                                               : StatusHint(db, kPrintModeKey, record.status))
          << '\n';
   }
   report.set("printMode", std::move(pm));

@@ -112,23 +112,6 @@ bool allZero(const std::vector<uint8_t> &bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
 }
 
-// What section 1's fields hold, by position.
-const char *const kSection1Notes[14] = {
-    "",
-    "media code (by I[5])",
-    "by I[4]",
-    "by I[4]",
-    "ESC ( t data byte 3",
-    "ESC ( t data byte 2",
-    "ESC ( c data byte 3 (quality code)",
-    "1 when I[6] is 1",
-    "I[9]",
-    "resolution (ESC ( d first value)",
-    "resolution",
-    "ESC ( d second value",
-    "resolution",
-    "",
-};
 const char *const kSection3Notes[7] = {
     "", "", "", "by I[8]", "paper width (0.01 mm)", "paper length (0.01 mm)", "I[4]",
 };
@@ -155,9 +138,9 @@ void printMode(const PrintModeView &v, int indent, std::ostream &out, Json *o) {
   out << pad(indent) << "print-mode record, 192 bytes\n";
   out << pad(indent) << "section 1 (bytes 0-47):\n";
   std::vector<std::vector<std::string>> rows = {{"byte", "value", ""}};
-  for (int i = 0; i < 14; ++i)
-    rows.push_back({std::to_string(i * 2), std::to_string(v.section1[i]), kSection1Notes[i]});
-  rows.push_back({"28", QuoteBytes(v.tableFile), "table file name"});
+  for (size_t i = 0; i < std::size(v.section1); ++i)
+    rows.push_back({std::to_string(i * 2), std::to_string(v.section1[i]), m4k7::kSection1Fields[i].what});
+  rows.push_back({std::to_string(m4k7::kTableFileAt), QuoteBytes(v.tableFile), "table file name"});
   writeTable(out, rows, indent + 2, true);
   writeZeroOrHex(out, "section 2 (bytes 48-87)", v.section2, indent);
   out << pad(indent) << "section 3 (bytes 88-123):\n";
@@ -249,10 +232,12 @@ KindInfo KindOfLeaf(uint32_t word0, uint32_t word1) {
 }
 
 KindInfo KindOfKey(const DatabaseInfo &db, uint32_t key, const AccessRequest &engineRequest) {
-  if (db.db == m4k7::Database::Driver) {
-    if (m4k7::IsItemListKey(uint16_t(key))) return {AnswerKind::ItemList, "item list"};
-    if (IsGroupedKey(key)) return {AnswerKind::Commands, "grouped command fragments"};
-    if (uint16_t(key) == kPrintModeKey) return {AnswerKind::PrintMode, "print-mode record"};
+  switch (db.db == m4k7::Database::Driver ? m4k7::ServiceOfDriverKey(uint16_t(key))
+                                          : m4k7::DriverKeyService::Lookup) {
+  case m4k7::DriverKeyService::ItemList: return {AnswerKind::ItemList, "item list"};
+  case m4k7::DriverKeyService::GroupedList: return {AnswerKind::Commands, "grouped command fragments"};
+  case m4k7::DriverKeyService::PrintMode: return {AnswerKind::PrintMode, "print-mode record"};
+  case m4k7::DriverKeyService::Lookup: break;
   }
   m4k7::LeafDescriptor leaf{};
   AccessStatus s = m4k7::LookupKey(m4k7::CompiledImage(), key, &engineRequest, &leaf);
@@ -337,7 +322,7 @@ bool PrintModeOf(const std::vector<uint8_t> &bytes, PrintModeView *v) {
   if (bytes.size() != m4k7::kPrintModeRecordSize) return false;
   const uint8_t *p = bytes.data();
   std::memcpy(v->section1, p, sizeof v->section1);
-  const char *name = reinterpret_cast<const char *>(p + 28);
+  const char *name = reinterpret_cast<const char *>(p + m4k7::kTableFileAt);
   v->tableFile.assign(name, strnlen(name, 20));
   v->section2.assign(p + 48, p + 88);
   std::memcpy(v->section3Short, p + 88, sizeof v->section3Short);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,7 @@ using ListItemView = m4k7::ListItem;
 std::vector<ListItemView> ItemsOf(const std::vector<uint8_t> &bytes); // whole 20-byte records only
 
 struct PrintModeView {
-  uint16_t section1[14];
+  uint16_t section1[std::size(m4k7::kSection1Fields)];
   std::string tableFile; // bytes 28-47 up to the first zero
   std::vector<uint8_t> section2, section4;
   uint16_t section3Short[4];
