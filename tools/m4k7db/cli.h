@@ -49,7 +49,6 @@ inline m4k7::TemplateShape StandardShape(const DatabaseInfo &db) {
 
 // Driver keys answered by code around the engine, as the list services'
 // own table says.
-inline bool IsGroupedKey(uint32_t key) { return m4k7::IsGroupedKey(uint16_t(key)); }
 using m4k7::kFragmentKey;
 using m4k7::kPrintModeKey;
 // Key 4131: the driver's default settings as (slot, value) pairs.

@@ -101,26 +101,16 @@ int RunKeys(const Args &args, std::ostream &out, std::ostream &err) {
     o.set("keys", std::move(list));
     out << o << '\n';
   } else {
-    size_t nameWidth = 4, answerWidth = 6;
-    for (const auto *k : shown) {
-      nameWidth = std::max(nameWidth, std::string(k->name).size());
-      // The fragment key's long answer overflows rather than widening every row.
-      answerWidth = std::max(answerWidth, std::min<size_t>(AnswerOf(*k).size(), 26));
-    }
-    char line[512];
-    std::snprintf(line, sizeof line, "%-8s %-14s %-*s  %-*s  %s\n", "db", "key", int(nameWidth), "name",
-                  int(answerWidth), "answer", "slots");
-    if (!shown.empty()) out << line;
+    // The fragment key's long answer overflows rather than widening every row.
+    std::vector<std::vector<std::string>> rows;
+    if (!shown.empty()) rows.push_back({"db", "key", "name", "answer", "slots"});
     size_t inIndex = 0;
     for (const auto *k : shown) {
-      const std::string key = HexKey(k->key) + " (" + std::to_string(k->key) + ")";
-      std::snprintf(line, sizeof line, "%-8s %-14s %-*s  %-*s  %s", DatabaseNameOf(k->key), key.c_str(),
-                    int(nameWidth), k->name, int(answerWidth), AnswerOf(*k).c_str(), k->slots);
-      std::string text = line;
-      text.erase(text.find_last_not_of(' ') + 1);
-      out << text << '\n';
+      rows.push_back({DatabaseNameOf(k->key), HexKey(k->key) + " (" + std::to_string(k->key) + ")", k->name,
+                      AnswerOf(*k), k->slots});
       inIndex += k->inIndex ? 1 : 0;
     }
+    WriteColumns(out, rows, {{8, 8, false, 0}, {14, 14, false, 1}, {4, SIZE_MAX, false, 1}, {6, 26}, {}});
     if (!shown.empty())
       out << shown.size() << " key" << (shown.size() == 1 ? "" : "s") << ": " << inIndex
           << " in the key index, " << shown.size() - inIndex << " answered by code\n";

@@ -63,6 +63,9 @@ std::string listText(AccessStatus status, const std::vector<ListItemView> &items
 }
 std::string listText(const ListAnswer &list) { return listText(list.status, list.items); }
 
+// "I[4]": the setting a list's items are values for.
+std::string slotOf(uint16_t listKey) { return "I[" + std::to_string(ChosenSlot(listKey)) + "]"; }
+
 Json itemJson(const ListItemView &i) {
   Json j = Json::object();
   j.set("id", i.id);
@@ -103,7 +106,7 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
        << "(* the list's marked item, *N marked N; ! no print-mode record, key 4126)\n\n";
 
   Json sizeJson = Json::array();
-  text << "Paper sizes I[28] (key 4113; printable: in key 4112's list):\n";
+  text << "Paper sizes " << slotOf(4113) << " (key 4113; printable: in key 4112's list):\n";
   if (caps.sizesStatus != M4K7DB_OK) text << "  " << listText(caps.sizesStatus, {}) << '\n';
   std::vector<std::vector<std::string>> rows = {{"size", "attr1", "attr2", "printable", "name"}};
   for (const PaperSizeCaps &s : caps.sizes) {
@@ -118,22 +121,22 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
     sizeJson.push(std::move(j));
   }
   report.set("sizes", std::move(sizeJson));
-  // Columns at least as wide as their heading and a blank, two blanks apart.
-  for (const auto &row : rows) {
-    std::string line = "  ";
-    for (size_t c = 0; c < row.size(); ++c)
-      line += row[c] + std::string(std::max(row[c].size() + 2, rows[0][c].size() + 3) - row[c].size(), ' ');
-    text << line.erase(line.find_last_not_of(' ') + 1) << '\n';
-  }
+  // Columns as wide as their heading and a blank, two blanks apart.
+  std::vector<TextColumn> columns;
+  for (const std::string &heading : rows[0]) columns.push_back({heading.size() + 1, heading.size() + 1});
+  WriteColumns(text, rows, columns, 2);
   text << '\n';
 
-  text << "Ink count I[4] (key 4108): " << listText(caps.inksStatus, itemsOf(caps.inks)) << "\n";
+  text << "Ink count " << slotOf(4108) << " (key 4108): " << listText(caps.inksStatus, itemsOf(caps.inks))
+       << "\n";
   Json inkJson = Json::array();
   for (const InkCaps &ink : caps.inks) {
     Json ij = itemJson(ink.item), mediaJson = Json::array();
-    text << "\nInk count " << ink.item.id
-         << ": media I[5] (key 4110): " << listText(ink.mediaStatus, itemsOf(ink.media)) << "\n"
-         << "  media   sources I[7] (4114)  qualities I[8] (4118), each with its I[6] values (4116)\n";
+    text << "\nInk count " << ink.item.id << ": media " << slotOf(4110)
+         << " (key 4110): " << listText(ink.mediaStatus, itemsOf(ink.media)) << "\n";
+    std::vector<std::vector<std::string>> mediaRows = {
+        {"media", "sources " + slotOf(4114) + " (4114)",
+         "qualities " + slotOf(4118) + " (4118), each with its " + slotOf(4116) + " values (4116)"}};
     for (const MediaCaps &m : ink.media) {
       Json mj = itemJson(m.item), qualityJson = Json::array();
       mj.set("sources", listJson(m.sources));
@@ -156,12 +159,10 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
       }
       mj.set("qualities", std::move(qualityJson));
       mediaJson.push(std::move(mj));
-      std::string name = marked(m.item), src = listText(m.sources);
-      name.resize(std::max<size_t>(name.size() + 1, 8), ' ');
-      src.resize(std::max<size_t>(src.size() + 1, 21), ' ');
-      text << "  " << name << src
-           << (m.qualitiesStatus == M4K7DB_OK ? qualityText : listText(m.qualitiesStatus, {})) << '\n';
+      mediaRows.push_back({marked(m.item), listText(m.sources),
+                           m.qualitiesStatus == M4K7DB_OK ? qualityText : listText(m.qualitiesStatus, {})});
     }
+    WriteColumns(text, mediaRows, {{7, 7}, {20, 20, false, 1}, {0, SIZE_MAX, false, 1}}, 2);
     ij.set("media", std::move(mediaJson));
     inkJson.push(std::move(ij));
   }

@@ -86,26 +86,12 @@ void writeValues(std::ostream &out, const std::vector<int32_t> &values, int inde
   }
 }
 
-// Right-aligned columns (the last left-aligned when it holds notes);
-// trailing blanks dropped.
+// Right-aligned columns, the last left-aligned when it holds notes.
 void writeTable(std::ostream &out, const std::vector<std::vector<std::string>> &rows, int indent,
                 bool lastIsNote = false) {
-  std::vector<size_t> widths;
-  for (const auto &row : rows)
-    for (size_t c = 0; c < row.size(); ++c) {
-      if (widths.size() <= c) widths.push_back(0);
-      widths[c] = std::max(widths[c], row[c].size());
-    }
-  for (const auto &row : rows) {
-    std::string line = pad(indent);
-    for (size_t c = 0; c < row.size(); ++c) {
-      if (c) line += "  ";
-      if (!lastIsNote || c + 1 < row.size() || c == 0) line += std::string(widths[c] - row[c].size(), ' ');
-      line += row[c];
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    out << line << '\n';
-  }
+  std::vector<TextColumn> columns(rows[0].size(), TextColumn{0, SIZE_MAX, true, 2});
+  if (lastIsNote && columns.size() > 1) columns.back().right = false;
+  WriteColumns(out, rows, columns, size_t(indent));
 }
 
 bool allZero(const std::vector<uint8_t> &bytes) {

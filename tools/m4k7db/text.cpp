@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ostream>
 
 #include "platform/utf8.h"
 
@@ -66,6 +67,25 @@ std::string QuoteBytes(std::string_view bytes) {
   }
   out += '"';
   return out;
+}
+
+void WriteColumns(std::ostream &out, const std::vector<std::vector<std::string>> &rows,
+                  const std::vector<TextColumn> &columns, size_t indent) {
+  std::vector<size_t> widths;
+  for (const TextColumn &c : columns) widths.push_back(c.min);
+  for (const auto &row : rows)
+    for (size_t c = 0; c < row.size() && c < columns.size(); ++c)
+      widths[c] = std::max(widths[c], std::min(row[c].size(), columns[c].max));
+  for (const auto &row : rows) {
+    std::string line(indent, ' ');
+    for (size_t c = 0; c < row.size() && c < columns.size(); ++c) {
+      if (c) line.append(columns[c].gap, ' ');
+      const std::string fill(widths[c] - std::min(widths[c], row[c].size()), ' ');
+      line += columns[c].right ? fill + row[c] : row[c] + fill;
+    }
+    line.erase(line.find_last_not_of(' ') + 1);
+    out << line << '\n';
+  }
 }
 
 bool IsPlainText(const uint8_t *bytes, size_t count) {

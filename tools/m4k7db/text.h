@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,20 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 // The text in double quotes, with \n, \t, \\, \" and \xNN for other bytes
 // below 0x20 or from 0x7F (bytes, not characters: for command texts).
 std::string QuoteBytes(std::string_view bytes);
+
+// One column of a text table: as wide as its widest cell, but at least
+// `min` and at most `max` (a longer cell overflows); `gap` blanks after the
+// column before it.
+struct TextColumn {
+  size_t min = 0;
+  size_t max = SIZE_MAX;
+  bool right = false;
+  size_t gap = 2;
+};
+// The rows as columns, each line after `indent` blanks and without
+// trailing blanks. A row may have fewer cells than there are columns.
+void WriteColumns(std::ostream &out, const std::vector<std::vector<std::string>> &rows,
+                  const std::vector<TextColumn> &columns, size_t indent = 0);
 
 // True when every byte is printable ASCII, a line feed or a tab.
 bool IsPlainText(const uint8_t *bytes, size_t count);
