@@ -50,22 +50,18 @@ inline constexpr uint16_t kValueNameKey = 8;
 
 // Grouped lists of the driver keys 4120-4125: each key owns a contiguous run
 // of entry nodes whose trees hold command fragments tagged 0x5008.
+// Each struct's tables are those engine/image_tables.def lists for it.
 struct GroupedListTable {
-  const uint16_t *groupKeys;
-  const uint16_t *groupEntryCounts;
-  const int32_t *groupEntryStarts;
-  const uint32_t *entryNodes;
+#define M4K7_GROUPED_LIST_TABLE(member, type, ...) const type *member;
+#include "engine/image_tables.def"
   uint32_t groupCount;
   uint32_t entryCount;
 };
 
 // Full item lists of the driver settings: list id n is the setting I[n].
 struct ItemListTable {
-  const uint16_t *listIds;
-  const uint16_t *itemCounts;
-  const int32_t *itemStarts;
-  const uint16_t *itemIds;
-  const int32_t *itemValues;
+#define M4K7_ITEM_LIST_TABLE(member, type, ...) const type *member;
+#include "engine/image_tables.def"
   uint32_t listCount;
   uint32_t itemPoolCount;
 };
@@ -84,24 +80,19 @@ inline constexpr uint32_t kSection3Size = 36;
 inline constexpr uint32_t kSection4Size = 48;
 inline constexpr uint32_t kPrintModeRecordSize = 192;
 
+// Section table n holds sectionCounts[n-1] records of kSectionnSize bytes.
 struct PrintModeTables {
-  const PrintModeRow *modeRows;
-  const uint8_t *sectionTable1; // kSection1Size-byte records
-  const uint8_t *sectionTable2; // kSection2Size-byte records
-  const uint8_t *sectionTable3; // kSection3Size-byte records
-  const uint8_t *sectionTable4; // kSection4Size-byte records
+#define M4K7_PRINT_MODE_TABLE(member, type, ...) const type *member;
+#include "engine/image_tables.def"
   uint32_t modeRowCount;
   uint32_t sectionCounts[4]; // records per table: a row naming one beyond them fails the service (-1)
 };
 
+// The node table, the key index (keys and keyNodes side by side) and the
+// pools, then the list services' tables.
 struct ImageDescriptor {
-  const DbNode *nodes;
-  const uint16_t *keys;
-  const uint32_t *keyNodes; // parallel to keys
-  const int32_t *intPool;
-  const uint16_t *shortPool;
-  const uint8_t *bytePool;
-  const char *stringPool;
+#define M4K7_DESCRIPTOR_TABLE(member, type, ...) const type *member;
+#include "engine/image_tables.def"
   GroupedListTable groups;
   ItemListTable items;
   PrintModeTables printModes;

@@ -123,30 +123,12 @@ private:
       const void *data;
       uint64_t count;
       const char *name;
-      bool operand = false; // a 24-bit operand must reach every element
+      bool operand; // a 24-bit operand must reach every element
     };
     const Table tables[] = {
-        {img_.nodes, img_.nodeCount, "node table", true},
-        {img_.keys, img_.keyCount, "key index"},
-        {img_.keyNodes, img_.keyCount, "key index's node column"},
-        {img_.intPool, img_.intCount, "IntPool", true},
-        {img_.shortPool, img_.shortCount, "ShortPool", true},
-        {img_.bytePool, img_.byteSize, "BytePool", true},
-        {img_.stringPool, img_.stringSize, "StringPool", true},
-        {img_.groups.groupKeys, img_.groups.groupCount, "grouped-list keys"},
-        {img_.groups.groupEntryCounts, img_.groups.groupCount, "grouped-list entry counts"},
-        {img_.groups.groupEntryStarts, img_.groups.groupCount, "grouped-list entry starts"},
-        {img_.groups.entryNodes, img_.groups.entryCount, "grouped-list entry nodes"},
-        {img_.items.listIds, img_.items.listCount, "item-list ids"},
-        {img_.items.itemCounts, img_.items.listCount, "item-list counts"},
-        {img_.items.itemStarts, img_.items.listCount, "item-list starts"},
-        {img_.items.itemIds, img_.items.itemPoolCount, "item ids"},
-        {img_.items.itemValues, img_.items.itemPoolCount, "item values"},
-        {img_.printModes.modeRows, img_.printModes.modeRowCount, "print-mode rows"},
-        {img_.printModes.sectionTable1, img_.printModes.sectionCounts[0], "print-mode section 1 records"},
-        {img_.printModes.sectionTable2, img_.printModes.sectionCounts[1], "print-mode section 2 records"},
-        {img_.printModes.sectionTable3, img_.printModes.sectionCounts[2], "print-mode section 3 records"},
-        {img_.printModes.sectionTable4, img_.printModes.sectionCounts[3], "print-mode section 4 records"},
+#define M4K7_IMAGE_TABLE(member, type, count, per, array, name, label, held, operand)                        \
+  {img_.member, img_.count, name, operand},
+#include "engine/image_tables.def"
     };
     for (const Table &t : tables)
       if (t.count && !t.data)
