@@ -19,7 +19,7 @@ struct DbNode {
 };
 
 enum class NodeKind : uint8_t {
-#define M4K7_NODE_KIND(name, number, what) name = number,
+#define M4K7_NODE_KIND(name, number, ...) name = number,
 #include "engine/node_kinds.def"
 #undef M4K7_NODE_KIND
 };
@@ -38,9 +38,94 @@ constexpr uint32_t makeWord0(NodeKind kind, uint32_t operand) {
 }
 constexpr uint32_t makeWord1(uint16_t field, uint16_t count) { return (uint32_t(field) << 16) | count; }
 
-// Kinds 1 to 7 and 18 are leaves.
-constexpr bool isLeafKind(NodeKind k) {
-  return (k >= NodeKind::NK_BYTES && k <= NodeKind::NK_WIDE) || k == NodeKind::NK_COMPUTED;
+// The pool a leaf's values lie in.
+enum class LeafPool : uint8_t { None, Byte, Short, Int };
+
+// What a node's operand and count name.
+enum class NodeOperand : uint8_t {
+  None,        // nothing: a computed leaf's count is its id; a mask is read through its select
+  Slice,       // a leaf's values: count elements of its pool from the operand
+  Children,    // count nodes from the operand, walked in order
+  Members,     // the same, where guards compare I[P]
+  IntCases,    // count entries from the operand: cases, ranges and a default
+  StringCases, // count entries from the operand: string cases and a default
+  MaskedCases, // the mask node, whose operand starts count integer entries
+  Target,      // the node a matching entry walks
+  TargetText,  // the same, and word 1 names the string node it compares
+};
+
+// The selects whose entry lists take a kind.
+enum class EntryOf : uint8_t { None, Int, String, Any };
+
+// The columns of node_kinds.def, a function each. An unknown kind is no
+// leaf, lies in no pool and names nothing.
+// The leaf column as a table by kind number: the walk asks it of every node
+// it meets, and one load answers.
+struct KindFlags {
+  bool of[256];
+};
+inline constexpr KindFlags kLeafKinds = [] {
+  KindFlags t{};
+#define M4K7_NODE_KIND(name, number, leaf, ...) t.of[number] = leaf;
+#include "engine/node_kinds.def"
+#undef M4K7_NODE_KIND
+  return t;
+}();
+constexpr bool isLeafKind(NodeKind k) { return kLeafKinds.of[uint8_t(k)]; }
+
+constexpr LeafPool poolOf(NodeKind k) {
+  switch (k) {
+#define M4K7_NODE_KIND(name, number, leaf, pool, width, operand, entry, what)                                \
+  case NodeKind::name:                                                                                       \
+    return LeafPool::pool;
+#include "engine/node_kinds.def"
+#undef M4K7_NODE_KIND
+  }
+  return LeafPool::None;
+}
+// Bytes of each value a leaf answers with (4 for every integer kind).
+constexpr uint32_t valueWidthOf(NodeKind k) {
+  switch (k) {
+#define M4K7_NODE_KIND(name, number, leaf, pool, width, operand, entry, what)                                \
+  case NodeKind::name:                                                                                       \
+    return width;
+#include "engine/node_kinds.def"
+#undef M4K7_NODE_KIND
+  }
+  return 0;
+}
+constexpr NodeOperand nodeOperandOf(NodeKind k) {
+  switch (k) {
+#define M4K7_NODE_KIND(name, number, leaf, pool, width, operand, entry, what)                                \
+  case NodeKind::name:                                                                                       \
+    return NodeOperand::operand;
+#include "engine/node_kinds.def"
+#undef M4K7_NODE_KIND
+  }
+  return NodeOperand::None;
+}
+constexpr EntryOf entryOf(NodeKind k) {
+  switch (k) {
+#define M4K7_NODE_KIND(name, number, leaf, pool, width, operand, entry, what)                                \
+  case NodeKind::name:                                                                                       \
+    return EntryOf::entry;
+#include "engine/node_kinds.def"
+#undef M4K7_NODE_KIND
+  }
+  return EntryOf::None;
+}
+
+// A select: its operand names a list of entries.
+constexpr bool isSelectKind(NodeKind k) {
+  const NodeOperand o = nodeOperandOf(k);
+  return o == NodeOperand::IntCases || o == NodeOperand::StringCases || o == NodeOperand::MaskedCases;
+}
+
+// Whether a select whose operand names `list` takes an entry of kind `entry`.
+constexpr bool takesEntry(NodeOperand list, NodeKind entry) {
+  const EntryOf e = entryOf(entry);
+  if (e == EntryOf::None) return false;
+  return e == EntryOf::Any || (e == EntryOf::String) == (list == NodeOperand::StringCases);
 }
 
 // The tag an NK_SELECT_LOCALE node must carry.

@@ -162,10 +162,10 @@ private:
       }
       const NodeKind kind = m4k7::imageview::NarrowestIntKind(values.data(), values.size());
       uint64_t offset = 0;
-      if (kind == NodeKind::NK_INT8 || kind == NodeKind::NK_UINT8) {
+      if (m4k7::poolOf(kind) == m4k7::LeafPool::Byte) {
         std::vector<uint8_t> raw(values.begin(), values.end());
         offset = PlaceSlice(t_.bytes, raw.data(), raw.size());
-      } else if (kind == NodeKind::NK_INT16 || kind == NodeKind::NK_UINT16) {
+      } else if (m4k7::poolOf(kind) == m4k7::LeafPool::Short) {
         std::vector<uint16_t> raw(values.begin(), values.end());
         offset = PlaceSlice(t_.shorts, raw.data(), raw.size());
       } else {
