@@ -57,63 +57,35 @@ enum class NodeOperand : uint8_t {
 // The selects whose entry lists take a kind.
 enum class EntryOf : uint8_t { None, Int, String, Any };
 
-// The columns of node_kinds.def, a function each. An unknown kind is no
-// leaf, lies in no pool and names nothing.
-// The leaf column as a table by kind number: the walk asks it of every node
-// it meets, and one load answers.
-struct KindFlags {
-  bool of[256];
+// The columns of node_kinds.def as tables by kind number, so that one load
+// answers each (the walk asks isLeafKind of every node it meets). An
+// unknown kind is no leaf, lies in no pool and names nothing.
+struct NodeKindColumns {
+  bool leaf[256];
+  LeafPool pool[256];
+  uint8_t width[256];
+  NodeOperand operand[256];
+  EntryOf entry[256];
 };
-inline constexpr KindFlags kLeafKinds = [] {
-  KindFlags t{};
-#define M4K7_NODE_KIND(name, number, leaf, ...) t.of[number] = leaf;
+inline constexpr NodeKindColumns kNodeKindColumns = [] {
+  NodeKindColumns c{};
+#define M4K7_NODE_KIND(name, n, isLeaf, inPool, valueWidth, names, entryIn, what)                            \
+  c.leaf[n] = isLeaf;                                                                                        \
+  c.pool[n] = LeafPool::inPool;                                                                              \
+  c.width[n] = valueWidth;                                                                                   \
+  c.operand[n] = NodeOperand::names;                                                                         \
+  c.entry[n] = EntryOf::entryIn;
 #include "engine/node_kinds.def"
 #undef M4K7_NODE_KIND
-  return t;
+  return c;
 }();
-constexpr bool isLeafKind(NodeKind k) { return kLeafKinds.of[uint8_t(k)]; }
 
-constexpr LeafPool poolOf(NodeKind k) {
-  switch (k) {
-#define M4K7_NODE_KIND(name, number, leaf, pool, width, operand, entry, what)                                \
-  case NodeKind::name:                                                                                       \
-    return LeafPool::pool;
-#include "engine/node_kinds.def"
-#undef M4K7_NODE_KIND
-  }
-  return LeafPool::None;
-}
+constexpr bool isLeafKind(NodeKind k) { return kNodeKindColumns.leaf[uint8_t(k)]; }
+constexpr LeafPool poolOf(NodeKind k) { return kNodeKindColumns.pool[uint8_t(k)]; }
 // Bytes of each value a leaf answers with (4 for every integer kind).
-constexpr uint32_t valueWidthOf(NodeKind k) {
-  switch (k) {
-#define M4K7_NODE_KIND(name, number, leaf, pool, width, operand, entry, what)                                \
-  case NodeKind::name:                                                                                       \
-    return width;
-#include "engine/node_kinds.def"
-#undef M4K7_NODE_KIND
-  }
-  return 0;
-}
-constexpr NodeOperand nodeOperandOf(NodeKind k) {
-  switch (k) {
-#define M4K7_NODE_KIND(name, number, leaf, pool, width, operand, entry, what)                                \
-  case NodeKind::name:                                                                                       \
-    return NodeOperand::operand;
-#include "engine/node_kinds.def"
-#undef M4K7_NODE_KIND
-  }
-  return NodeOperand::None;
-}
-constexpr EntryOf entryOf(NodeKind k) {
-  switch (k) {
-#define M4K7_NODE_KIND(name, number, leaf, pool, width, operand, entry, what)                                \
-  case NodeKind::name:                                                                                       \
-    return EntryOf::entry;
-#include "engine/node_kinds.def"
-#undef M4K7_NODE_KIND
-  }
-  return EntryOf::None;
-}
+constexpr uint32_t valueWidthOf(NodeKind k) { return kNodeKindColumns.width[uint8_t(k)]; }
+constexpr NodeOperand nodeOperandOf(NodeKind k) { return kNodeKindColumns.operand[uint8_t(k)]; }
+constexpr EntryOf entryOf(NodeKind k) { return kNodeKindColumns.entry[uint8_t(k)]; }
 
 // A select: its operand names a list of entries.
 constexpr bool isSelectKind(NodeKind k) {
