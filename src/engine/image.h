@@ -19,7 +19,7 @@ struct DbNode {
 };
 
 enum class NodeKind : uint8_t {
-#define M4K7_NODE_KIND(name, number, what) name = number,
+#define M4K7_NODE_KIND(name, number, ...) name = number,
 #include "engine/node_kinds.def"
 #undef M4K7_NODE_KIND
 };
@@ -38,9 +38,66 @@ constexpr uint32_t makeWord0(NodeKind kind, uint32_t operand) {
 }
 constexpr uint32_t makeWord1(uint16_t field, uint16_t count) { return (uint32_t(field) << 16) | count; }
 
-// Kinds 1 to 7 and 18 are leaves.
-constexpr bool isLeafKind(NodeKind k) {
-  return (k >= NodeKind::NK_BYTES && k <= NodeKind::NK_WIDE) || k == NodeKind::NK_COMPUTED;
+// The pool a leaf's values lie in.
+enum class LeafPool : uint8_t { None, Byte, Short, Int };
+
+// What a node's operand and count name.
+enum class NodeOperand : uint8_t {
+  None,        // nothing: a computed leaf's count is its id; a mask is read through its select
+  Slice,       // a leaf's values: count elements of its pool from the operand
+  Children,    // count nodes from the operand, walked in order
+  Members,     // the same, where guards compare I[P]
+  IntCases,    // count entries from the operand: cases, ranges and a default
+  StringCases, // count entries from the operand: string cases and a default
+  MaskedCases, // the mask node, whose operand starts count integer entries
+  Target,      // the node a matching entry walks
+  TargetText,  // the same, and word 1 names the string node it compares
+};
+
+// The selects whose entry lists take a kind.
+enum class EntryOf : uint8_t { None, Int, String, Any };
+
+// The columns of node_kinds.def as tables by kind number, so that one load
+// answers each (the walk asks isLeafKind of every node it meets). An
+// unknown kind is no leaf, lies in no pool and names nothing.
+struct NodeKindColumns {
+  bool leaf[256];
+  LeafPool pool[256];
+  uint8_t width[256];
+  NodeOperand operand[256];
+  EntryOf entry[256];
+};
+inline constexpr NodeKindColumns kNodeKindColumns = [] {
+  NodeKindColumns c{};
+#define M4K7_NODE_KIND(name, n, isLeaf, inPool, valueWidth, names, entryIn, what)                            \
+  c.leaf[n] = isLeaf;                                                                                        \
+  c.pool[n] = LeafPool::inPool;                                                                              \
+  c.width[n] = valueWidth;                                                                                   \
+  c.operand[n] = NodeOperand::names;                                                                         \
+  c.entry[n] = EntryOf::entryIn;
+#include "engine/node_kinds.def"
+#undef M4K7_NODE_KIND
+  return c;
+}();
+
+constexpr bool isLeafKind(NodeKind k) { return kNodeKindColumns.leaf[uint8_t(k)]; }
+constexpr LeafPool poolOf(NodeKind k) { return kNodeKindColumns.pool[uint8_t(k)]; }
+// Bytes of each value a leaf answers with (4 for every integer kind).
+constexpr uint32_t valueWidthOf(NodeKind k) { return kNodeKindColumns.width[uint8_t(k)]; }
+constexpr NodeOperand nodeOperandOf(NodeKind k) { return kNodeKindColumns.operand[uint8_t(k)]; }
+constexpr EntryOf entryOf(NodeKind k) { return kNodeKindColumns.entry[uint8_t(k)]; }
+
+// A select: its operand names a list of entries.
+constexpr bool isSelectKind(NodeKind k) {
+  const NodeOperand o = nodeOperandOf(k);
+  return o == NodeOperand::IntCases || o == NodeOperand::StringCases || o == NodeOperand::MaskedCases;
+}
+
+// Whether a select whose operand names `list` takes an entry of kind `entry`.
+constexpr bool takesEntry(NodeOperand list, NodeKind entry) {
+  const EntryOf e = entryOf(entry);
+  if (e == EntryOf::None) return false;
+  return e == EntryOf::Any || (e == EntryOf::String) == (list == NodeOperand::StringCases);
 }
 
 // The tag an NK_SELECT_LOCALE node must carry.
@@ -50,22 +107,18 @@ inline constexpr uint16_t kValueNameKey = 8;
 
 // Grouped lists of the driver keys 4120-4125: each key owns a contiguous run
 // of entry nodes whose trees hold command fragments tagged 0x5008.
+// Each struct's tables are those engine/image_tables.def lists for it.
 struct GroupedListTable {
-  const uint16_t *groupKeys;
-  const uint16_t *groupEntryCounts;
-  const int32_t *groupEntryStarts;
-  const uint32_t *entryNodes;
+#define M4K7_GROUPED_LIST_TABLE(member, type, ...) const type *member;
+#include "engine/image_tables.def"
   uint32_t groupCount;
   uint32_t entryCount;
 };
 
 // Full item lists of the driver settings: list id n is the setting I[n].
 struct ItemListTable {
-  const uint16_t *listIds;
-  const uint16_t *itemCounts;
-  const int32_t *itemStarts;
-  const uint16_t *itemIds;
-  const int32_t *itemValues;
+#define M4K7_ITEM_LIST_TABLE(member, type, ...) const type *member;
+#include "engine/image_tables.def"
   uint32_t listCount;
   uint32_t itemPoolCount;
 };
@@ -84,24 +137,19 @@ inline constexpr uint32_t kSection3Size = 36;
 inline constexpr uint32_t kSection4Size = 48;
 inline constexpr uint32_t kPrintModeRecordSize = 192;
 
+// Section table n holds sectionCounts[n-1] records of kSectionnSize bytes.
 struct PrintModeTables {
-  const PrintModeRow *modeRows;
-  const uint8_t *sectionTable1; // kSection1Size-byte records
-  const uint8_t *sectionTable2; // kSection2Size-byte records
-  const uint8_t *sectionTable3; // kSection3Size-byte records
-  const uint8_t *sectionTable4; // kSection4Size-byte records
+#define M4K7_PRINT_MODE_TABLE(member, type, ...) const type *member;
+#include "engine/image_tables.def"
   uint32_t modeRowCount;
   uint32_t sectionCounts[4]; // records per table: a row naming one beyond them fails the service (-1)
 };
 
+// The node table, the key index (keys and keyNodes side by side) and the
+// pools, then the list services' tables.
 struct ImageDescriptor {
-  const DbNode *nodes;
-  const uint16_t *keys;
-  const uint32_t *keyNodes; // parallel to keys
-  const int32_t *intPool;
-  const uint16_t *shortPool;
-  const uint8_t *bytePool;
-  const char *stringPool;
+#define M4K7_DESCRIPTOR_TABLE(member, type, ...) const type *member;
+#include "engine/image_tables.def"
   GroupedListTable groups;
   ItemListTable items;
   PrintModeTables printModes;

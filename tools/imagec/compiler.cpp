@@ -162,10 +162,10 @@ private:
       }
       const NodeKind kind = m4k7::imageview::NarrowestIntKind(values.data(), values.size());
       uint64_t offset = 0;
-      if (kind == NodeKind::NK_INT8 || kind == NodeKind::NK_UINT8) {
+      if (m4k7::poolOf(kind) == m4k7::LeafPool::Byte) {
         std::vector<uint8_t> raw(values.begin(), values.end());
         offset = PlaceSlice(t_.bytes, raw.data(), raw.size());
-      } else if (kind == NodeKind::NK_INT16 || kind == NodeKind::NK_UINT16) {
+      } else if (m4k7::poolOf(kind) == m4k7::LeafPool::Short) {
         std::vector<uint16_t> raw(values.begin(), values.end());
         offset = PlaceSlice(t_.shorts, raw.data(), raw.size());
       } else {
@@ -378,33 +378,12 @@ m4k7::ImageDescriptor ImageTables::descriptor() const {
     return v.empty() ? &none : v.data();
   };
   m4k7::ImageDescriptor d{};
-  d.nodes = ptr(nodes);
-  d.keys = ptr(keys);
-  d.keyNodes = ptr(keyNodes);
-  d.intPool = ptr(ints);
-  d.shortPool = ptr(shorts);
-  d.bytePool = ptr(bytes);
-  d.stringPool = strings.c_str();
-  d.groups = {ptr(groupKeys),  ptr(groupEntryCounts),      ptr(groupEntryStarts),
-              ptr(entryNodes), uint32_t(groupKeys.size()), uint32_t(entryNodes.size())};
-  d.items = {ptr(listIds),    ptr(itemCounts),          ptr(itemStarts),         ptr(itemIds),
-             ptr(itemValues), uint32_t(listIds.size()), uint32_t(itemIds.size())};
-  d.printModes.modeRows = ptr(modeRows);
-  d.printModes.sectionTable1 = ptr(section1);
-  d.printModes.sectionTable2 = ptr(section2);
-  d.printModes.sectionTable3 = ptr(section3);
-  d.printModes.sectionTable4 = ptr(section4);
-  d.printModes.modeRowCount = uint32_t(modeRows.size());
-  d.printModes.sectionCounts[0] = uint32_t(section1.size() / m4k7::kSection1Size);
-  d.printModes.sectionCounts[1] = uint32_t(section2.size() / m4k7::kSection2Size);
-  d.printModes.sectionCounts[2] = uint32_t(section3.size() / m4k7::kSection3Size);
-  d.printModes.sectionCounts[3] = uint32_t(section4.size() / m4k7::kSection4Size);
-  d.nodeCount = uint32_t(nodes.size());
-  d.keyCount = uint32_t(keys.size());
-  d.intCount = uint32_t(ints.size());
-  d.shortCount = uint32_t(shorts.size());
-  d.byteSize = uint32_t(bytes.size());
-  d.stringSize = uint32_t(strings.size());
+  // A count is set from the first table it counts.
+  using namespace m4k7;
+#define M4K7_IMAGE_TABLE(member, type, count, per, array, name, label, held, ...)                            \
+  d.member = ptr(held);                                                                                      \
+  if (*label) d.count = uint32_t(held.size() / (per));
+#include "engine/image_tables.def"
   d.keysSorted = keysSorted;
   return d;
 }

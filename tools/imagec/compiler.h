@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "builder.h"
@@ -12,25 +13,17 @@
 
 namespace imagec {
 
+using m4k7::DbNode;
+using m4k7::PrintModeRow;
+
+// How the compiler holds a table of the image: the strings as text, the rest
+// as vectors; a print-mode section's records lie back to back.
+template <typename T> using Held = std::conditional_t<std::is_same_v<T, char>, std::string, std::vector<T>>;
+
 // The tables of one compiled image, owned; descriptor() points into them.
 struct ImageTables {
-  std::vector<m4k7::DbNode> nodes;
-  std::vector<uint16_t> keys;
-  std::vector<uint32_t> keyNodes;
-  std::vector<int32_t> ints;
-  std::vector<uint16_t> shorts;
-  std::vector<uint8_t> bytes;
-  std::string strings;
-
-  std::vector<uint16_t> groupKeys, groupEntryCounts;
-  std::vector<int32_t> groupEntryStarts;
-  std::vector<uint32_t> entryNodes;
-
-  std::vector<uint16_t> listIds, itemCounts, itemIds;
-  std::vector<int32_t> itemStarts, itemValues;
-
-  std::vector<m4k7::PrintModeRow> modeRows;
-  std::vector<uint8_t> section1, section2, section3, section4; // records back to back
+#define M4K7_IMAGE_TABLE(member, type, count, per, array, name, label, held, ...) Held<type> held;
+#include "engine/image_tables.def"
 
   bool keysSorted = false; // see MarkSortedKeys
 

@@ -30,25 +30,21 @@ public:
     const ContentNode &n = b_.node(ref);
     if (n.raw) return false;
     bool always = false;
-    switch (n.kind) {
-    case NodeKind::NK_INT32:
-    case NodeKind::NK_WIDE:
-    case NodeKind::NK_BYTES:
-    case NodeKind::NK_COMPUTED:
+    const uint32_t width = m4k7::valueWidthOf(n.kind);
+    switch (m4k7::nodeOperandOf(n.kind)) {
+    case m4k7::NodeOperand::None:
+    case m4k7::NodeOperand::Slice: // the leaves: content holds no mask
       always = n.key == key_;
       if (always && n.kind == NodeKind::NK_COMPUTED)
         addOnce(kinds_, "computed " + m4k7::imageview::ComputedName(n.computedId));
       else if (always)
-        addOnce(kinds_, n.kind == NodeKind::NK_INT32  ? "integers"
-                        : n.kind == NodeKind::NK_WIDE ? "name"
-                                                      : "bytes");
+        addOnce(kinds_, width == 4 ? "integers" : width == 2 ? "name" : "bytes");
       break;
-    case NodeKind::NK_SEQUENCE:
-    case NodeKind::NK_GUARD:
+    case m4k7::NodeOperand::Children:
       for (NodeRef child : n.children)
         if ((always = walk(child))) break;
       break;
-    case NodeKind::NK_GUARDED_SEQUENCE:
+    case m4k7::NodeOperand::Members:
       for (NodeRef child : n.children) {
         if (b_.node(child).raw || b_.node(child).kind != NodeKind::NK_GUARD) {
           if ((always = walk(child))) break;
@@ -58,7 +54,7 @@ public:
         walk(child);
       }
       break;
-    case NodeKind::NK_SELECT_STRING:
+    case m4k7::NodeOperand::StringCases:
       addOnce(slots_, "S[" + std::to_string(n.param) + "]");
       always = !n.stringCases.empty();
       for (const StringCase &c : n.stringCases) always = walk(c.target) && always;

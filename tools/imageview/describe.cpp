@@ -8,7 +8,7 @@ namespace m4k7::imageview {
 
 const char *NodeKindName(uint8_t kind) {
   switch (NodeKind(kind)) {
-#define M4K7_NODE_KIND(name, number, what)                                                                   \
+#define M4K7_NODE_KIND(name, ...)                                                                            \
   case NodeKind::name:                                                                                       \
     return #name;
 #include "engine/node_kinds.def"

@@ -36,27 +36,23 @@ template <typename F> void ForEachEdge(const ImageDescriptor &image, uint32_t in
   auto list = [&](uint32_t first, Role role) {
     for (uint32_t i = 0; i < count; ++i) f(uint64_t(first) + i, role);
   };
-  switch (kindOf(n)) {
-  case NodeKind::NK_SEQUENCE:
-  case NodeKind::NK_GUARD: list(start, Role::Walked); break;
-  case NodeKind::NK_GUARDED_SEQUENCE: list(start, Role::GuardedMember); break;
-  case NodeKind::NK_SELECT_PARAM:
-  case NodeKind::NK_SELECT_PRINTER_DATA:
-  case NodeKind::NK_SELECT_LOCALE: list(start, Role::IntEntry); break;
-  case NodeKind::NK_SELECT_STRING: list(start, Role::StringEntry); break;
-  case NodeKind::NK_SELECT_MASKED:
+  switch (nodeOperandOf(kindOf(n))) {
+  case NodeOperand::Children: list(start, Role::Walked); break;
+  case NodeOperand::Members: list(start, Role::GuardedMember); break;
+  case NodeOperand::IntCases: list(start, Role::IntEntry); break;
+  case NodeOperand::StringCases: list(start, Role::StringEntry); break;
+  case NodeOperand::MaskedCases:
     f(uint64_t(start), Role::Mask);
     if (start < image.nodeCount && kindOf(image.nodes[start]) == NodeKind::NK_MASK)
       list(operandOf(image.nodes[start]), Role::IntEntry);
     break;
-  case NodeKind::NK_CASE:
-  case NodeKind::NK_DEFAULT:
-  case NodeKind::NK_RANGE_CASE: f(uint64_t(start), Role::Walked); break;
-  case NodeKind::NK_STRING_CASE:
+  case NodeOperand::Target: f(uint64_t(start), Role::Walked); break;
+  case NodeOperand::TargetText:
     f(uint64_t(start), Role::Walked);
     f(uint64_t(n.word1), Role::StringNode);
     break;
-  default: break; // leaves, masks and invalid kinds refer to no node
+  case NodeOperand::None:
+  case NodeOperand::Slice: break; // leaves, masks and invalid kinds refer to no node
   }
 }
 

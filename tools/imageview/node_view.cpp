@@ -34,10 +34,11 @@ LeafSlice SliceOf(const ImageDescriptor &image, DbNode leaf) {
     const uint8_t *data = base && fits ? static_cast<const uint8_t *>(base) + offset * width : nullptr;
     return LeafSlice{pool, unit, size, fits, data, count * width};
   };
-  if (k == NodeKind::NK_INT16 || k == NodeKind::NK_UINT16)
-    return slice("ShortPool", "shorts", image.shortPool, image.shortCount, 2);
-  if (k == NodeKind::NK_INT32) return slice("IntPool", "ints", image.intPool, image.intCount, 4);
-  return slice("BytePool", "bytes", image.bytePool, image.byteSize, 1);
+  switch (poolOf(k)) {
+  case LeafPool::Short: return slice("ShortPool", "shorts", image.shortPool, image.shortCount, 2);
+  case LeafPool::Int: return slice("IntPool", "ints", image.intPool, image.intCount, 4);
+  default: return slice("BytePool", "bytes", image.bytePool, image.byteSize, 1);
+  }
 }
 
 std::vector<int32_t> LeafInts(const ImageDescriptor &image, DbNode leaf) {
@@ -121,18 +122,12 @@ NodeView DescribeNode(const ImageDescriptor &image, DbNode n) {
   const std::string field = std::to_string(fieldOf(n));
   view.first = start;
   view.count = count;
-  view.list = NodeView::List::Cases;
+  view.list = isSelectKind(k) ? NodeView::List::Cases : NodeView::List::Children;
   std::string on; // what the node compares, before its list
   switch (k) {
-  case NodeKind::NK_SEQUENCE: view.list = NodeView::List::Children; break;
-  case NodeKind::NK_GUARDED_SEQUENCE:
-    on = " on I[" + field + "]";
-    view.list = NodeView::List::Children;
-    break;
-  case NodeKind::NK_GUARD:
-    on = " =" + field;
-    view.list = NodeView::List::Children;
-    break;
+  case NodeKind::NK_SEQUENCE: break;
+  case NodeKind::NK_GUARDED_SEQUENCE: on = " on I[" + field + "]"; break;
+  case NodeKind::NK_GUARD: on = " =" + field; break;
   case NodeKind::NK_SELECT_PARAM: on = " on I[" + field + "]"; break;
   case NodeKind::NK_SELECT_STRING: on = " on S[" + field + "]"; break;
   case NodeKind::NK_SELECT_PRINTER_DATA: on = " on value " + field; break;
@@ -156,10 +151,10 @@ NodeView DescribeNode(const ImageDescriptor &image, DbNode n) {
     view.count = 0;
     return view;
   }
-  const char *things = k == NodeKind::NK_GUARDED_SEQUENCE      ? " members @"
-                       : view.list == NodeView::List::Children ? " children @"
-                       : count == 1                            ? " case @"
-                                                               : " cases @";
+  const char *things = nodeOperandOf(k) == NodeOperand::Members ? " members @"
+                       : view.list == NodeView::List::Children  ? " children @"
+                       : count == 1                             ? " case @"
+                                                                : " cases @";
   view.text = KindName(uint8_t(k)) + on + ", " + std::to_string(count) + things + std::to_string(view.first);
   return view;
 }

@@ -49,11 +49,6 @@ std::vector<std::vector<Edge>> Adjacency(const ImageDescriptor &img) {
   return adj;
 }
 
-bool IsSelect(NodeKind k) {
-  return (k >= NodeKind::NK_SELECT_PARAM && k <= NodeKind::NK_SELECT_LOCALE) ||
-         k == NodeKind::NK_SELECT_MASKED;
-}
-
 // The nodes on the way down and the next edge of each.
 using Path = std::vector<std::pair<uint32_t, size_t>>;
 
@@ -124,30 +119,12 @@ private:
       const void *data;
       uint64_t count;
       const char *name;
-      bool operand = false; // a 24-bit operand must reach every element
+      bool operand; // a 24-bit operand must reach every element
     };
     const Table tables[] = {
-        {img_.nodes, img_.nodeCount, "node table", true},
-        {img_.keys, img_.keyCount, "key index"},
-        {img_.keyNodes, img_.keyCount, "key index's node column"},
-        {img_.intPool, img_.intCount, "IntPool", true},
-        {img_.shortPool, img_.shortCount, "ShortPool", true},
-        {img_.bytePool, img_.byteSize, "BytePool", true},
-        {img_.stringPool, img_.stringSize, "StringPool", true},
-        {img_.groups.groupKeys, img_.groups.groupCount, "grouped-list keys"},
-        {img_.groups.groupEntryCounts, img_.groups.groupCount, "grouped-list entry counts"},
-        {img_.groups.groupEntryStarts, img_.groups.groupCount, "grouped-list entry starts"},
-        {img_.groups.entryNodes, img_.groups.entryCount, "grouped-list entry nodes"},
-        {img_.items.listIds, img_.items.listCount, "item-list ids"},
-        {img_.items.itemCounts, img_.items.listCount, "item-list counts"},
-        {img_.items.itemStarts, img_.items.listCount, "item-list starts"},
-        {img_.items.itemIds, img_.items.itemPoolCount, "item ids"},
-        {img_.items.itemValues, img_.items.itemPoolCount, "item values"},
-        {img_.printModes.modeRows, img_.printModes.modeRowCount, "print-mode rows"},
-        {img_.printModes.sectionTable1, img_.printModes.sectionCounts[0], "print-mode section 1 records"},
-        {img_.printModes.sectionTable2, img_.printModes.sectionCounts[1], "print-mode section 2 records"},
-        {img_.printModes.sectionTable3, img_.printModes.sectionCounts[2], "print-mode section 3 records"},
-        {img_.printModes.sectionTable4, img_.printModes.sectionCounts[3], "print-mode section 4 records"},
+#define M4K7_IMAGE_TABLE(member, type, count, per, array, name, label, held, operand)                        \
+  {img_.member, img_.count, name, operand},
+#include "engine/image_tables.def"
     };
     for (const Table &t : tables)
       if (t.count && !t.data)
@@ -210,8 +187,7 @@ private:
 
   std::string edgeName(NodeKind parent, Role role) {
     switch (role) {
-    case Role::Walked:
-      return parent == NodeKind::NK_SEQUENCE || parent == NodeKind::NK_GUARD ? "child" : "case target";
+    case Role::Walked: return nodeOperandOf(parent) == NodeOperand::Children ? "child" : "case target";
     case Role::GuardedMember: return "member";
     case Role::IntEntry:
     case Role::StringEntry: return "entry";
@@ -276,9 +252,7 @@ private:
     const DbNode node = img_.nodes[n];
     const NodeKind k = kindOf(node);
     const std::string name = KindName(uint8_t(k));
-    auto is = [k](std::initializer_list<NodeKind> kinds) {
-      return std::find(kinds.begin(), kinds.end(), k) != kinds.end();
-    };
+    const NodeOperand operand = nodeOperandOf(k);
     switch (role) {
     case Role::Walked:
     case Role::GuardedMember:
@@ -290,18 +264,21 @@ private:
         at(n, "guard outside a guarded sequence");
         return false;
       }
-      if (IsSelect(k)) checkSelect(n);
-      if (IsSelect(k) || is({NodeKind::NK_SEQUENCE, NodeKind::NK_GUARDED_SEQUENCE, NodeKind::NK_GUARD}))
-        return true;
+      if (isSelectKind(k)) checkSelect(n);
+      if (isSelectKind(k) || operand == NodeOperand::Children || operand == NodeOperand::Members) return true;
       at(n, std::string(NodeKindName(uint8_t(k)) ? "" : "invalid ") + name + " where a node is walked");
       return false;
     case Role::IntEntry:
       if (k == NodeKind::NK_RANGE_CASE) checkRange(n);
-      if (is({NodeKind::NK_CASE, NodeKind::NK_DEFAULT, NodeKind::NK_RANGE_CASE})) return true;
+      if (takesEntry(NodeOperand::IntCases, k)) return true;
       at(n, name + " among the entries of an integer select");
       return false;
     case Role::StringEntry:
-      if (k == NodeKind::NK_STRING_CASE) {
+      if (!takesEntry(NodeOperand::StringCases, k)) {
+        at(n, name + " among the entries of a string select");
+        return false;
+      }
+      if (operand == NodeOperand::TargetText) {
         const uint32_t s = node.word1;
         if (s >= img_.nodeCount) {
           at(n, "string case names node " + std::to_string(s) + ", which is not a node");
@@ -312,11 +289,8 @@ private:
                     KindName(uint8_t(kindOf(img_.nodes[s]))) + ")");
           return false;
         }
-        return true;
       }
-      if (k == NodeKind::NK_DEFAULT) return true;
-      at(n, name + " among the entries of a string select");
-      return false;
+      return true;
     case Role::Mask:
       if (k != NodeKind::NK_MASK) at(n, "named as the mask of a masked select but is " + name);
       return false;
@@ -397,7 +371,8 @@ private:
     const std::string name = KindName(uint8_t(k));
     if (!keyStart_.count(key)) at(n, "leaf for " + KeyLabel(key) + ", which is not in the key index");
     if (k == NodeKind::NK_COMPUTED) {
-      if (count < 1 || count > 7) at(n, "COMPUTED leaf with unknown id " + std::to_string(count));
+      if (!ComputedValueName(uint16_t(count)))
+        at(n, "COMPUTED leaf with unknown id " + std::to_string(count));
       return;
     }
     const LeafSlice slice = SliceOf(img_, node);
@@ -415,7 +390,7 @@ private:
       else if (raw.find('\0') != count - 1)
         at(n, "WIDE leaf holds a NUL before its end");
     }
-    if (k >= NodeKind::NK_INT32 && k <= NodeKind::NK_UINT16) {
+    if (valueWidthOf(k) == 4) { // the integer kinds
       const std::vector<int32_t> values = LeafInts(img_, node);
       const NodeKind want = NarrowestIntKind(values.data(), values.size());
       if (want != k)
@@ -612,10 +587,7 @@ ImageStats MeasureImage(const ImageDescriptor &image) {
       if (isWalkStep(e.role) && state[e.target] == 2) d = std::max(d, depth[e.target]);
     // A select reads its entries and walks their targets: an entry is no
     // step of its own.
-    const NodeKind k = kindOf(image.nodes[n]);
-    const bool entry = k == NodeKind::NK_CASE || k == NodeKind::NK_STRING_CASE || k == NodeKind::NK_DEFAULT ||
-                       k == NodeKind::NK_RANGE_CASE;
-    depth[n] = d + (entry ? 0 : 1);
+    depth[n] = d + (entryOf(kindOf(image.nodes[n])) != EntryOf::None ? 0 : 1);
   };
   auto measure = [&](uint32_t root) {
     DepthFirst(

@@ -44,23 +44,10 @@ int RunCheck(const Args &args, std::ostream &out, std::ostream &err) {
   perDatabase.emplace_back("internal", 0);
   for (uint32_t i = 0; image.keys && i < image.keyCount; ++i)
     for (auto &[name, n] : perDatabase) n += name == DatabaseNameOf(image.keys[i]) ? 1 : 0;
-  const std::vector<std::pair<std::string, uint64_t>> counts = {
-      {"nodes", image.nodeCount},
-      {"keys", image.keyCount},
-      {"intPool", image.intCount},
-      {"shortPool", image.shortCount},
-      {"bytePool", image.byteSize},
-      {"stringPool", image.stringSize},
-      {"groupedLists", image.groups.groupCount},
-      {"groupedEntries", image.groups.entryCount},
-      {"itemLists", image.items.listCount},
-      {"items", image.items.itemPoolCount},
-      {"printModeRows", image.printModes.modeRowCount},
-      {"section1Records", image.printModes.sectionCounts[0]},
-      {"section2Records", image.printModes.sectionCounts[1]},
-      {"section3Records", image.printModes.sectionCounts[2]},
-      {"section4Records", image.printModes.sectionCounts[3]},
-  };
+  std::vector<std::pair<std::string, uint64_t>> counts;
+#define M4K7_IMAGE_TABLE(member, type, count, per, array, name, label, ...)                                  \
+  if (*label) counts.emplace_back(label, image.count);
+#include "engine/image_tables.def"
 
   if (cl.format == "json") {
     Json o = Json::object();
