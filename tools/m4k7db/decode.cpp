@@ -191,14 +191,16 @@ const char *NodeKindName(uint8_t kind) {
 
 KindInfo KindOfLeaf(uint32_t word0, uint32_t word1) {
   uint8_t kind = uint8_t(word0 >> 24);
+  // A pool's leaf answers by the width of its values: bytes, 16-bit
+  // characters or 32-bit integers.
+  if (m4k7::poolOf(m4k7::NodeKind(kind)) != m4k7::LeafPool::None) {
+    const uint32_t width = m4k7::valueWidthOf(m4k7::NodeKind(kind));
+    return {width == 4   ? AnswerKind::Integers
+            : width == 2 ? AnswerKind::Wide
+                         : AnswerKind::Bytes,
+            NodeKindName(kind)};
+  }
   switch (m4k7::NodeKind(kind)) {
-  case m4k7::NodeKind::NK_BYTES: return {AnswerKind::Bytes, NodeKindName(kind)};
-  case m4k7::NodeKind::NK_INT32:
-  case m4k7::NodeKind::NK_INT8:
-  case m4k7::NodeKind::NK_INT16:
-  case m4k7::NodeKind::NK_UINT8:
-  case m4k7::NodeKind::NK_UINT16: return {AnswerKind::Integers, NodeKindName(kind)};
-  case m4k7::NodeKind::NK_WIDE: return {AnswerKind::Wide, NodeKindName(kind)};
   case m4k7::NodeKind::NK_COMPUTED: {
     const uint16_t id = m4k7::countOf(word1);
     const char *name = m4k7::imageview::ComputedValueName(id);
