@@ -164,13 +164,6 @@ void AskSizes(const DatabaseInfo &db, OwnedRequest &request, const std::vector<i
   AskComputedArea(db, request, m4k7::kMarginModeFullPage, &u.fullLength);
 }
 
-Json ItemJson(const ListItemView &i) {
-  Json j = Json::object();
-  j.set("id", i.id);
-  j.set("mark", i.mark);
-  return j;
-}
-
 Json ListJson(const ListAnswer &list) {
   Json j = Json::object();
   j.set("status", list.status);
@@ -201,6 +194,32 @@ Json AreaJson(const SizeArea &a, const PaperSizeCaps *paper) {
 }
 
 } // namespace
+
+Json ItemJson(const ListItemView &i) {
+  Json j = Json::object();
+  j.set("id", i.id);
+  j.set("mark", i.mark);
+  return j;
+}
+
+std::string MarkedId(const ListItemView &item) {
+  std::string text = std::to_string(item.id);
+  if (item.mark == 1)
+    text += "*";
+  else if (item.mark)
+    text += "*" + std::to_string(item.mark);
+  return text;
+}
+
+int BuildModelRequest(CommandLine &cl, std::string_view command, OwnedRequest *request, std::ostream &err) {
+  cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
+  if (int code = BuildCommandRequest(DatabaseOf(m4k7::Database::Driver), cl, command, request, err);
+      code != kGoOn)
+    return code;
+  if (request->ints.size() <= m4k7::kSlotSetting81)
+    return Usage(err, command, "the driver's lists read slots up to I[81]: give --ints 82 or more");
+  return kGoOn;
+}
 
 uint32_t ChosenSlot(uint16_t listKey) {
   const m4k7::ItemListConfig *config = m4k7::ItemListConfigOf(listKey);

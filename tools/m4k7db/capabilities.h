@@ -5,9 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "args.h"
 #include "cli.h"
 #include "decode.h"
 #include "request.h"
@@ -139,5 +142,16 @@ Capabilities BuildCapabilities(OwnedRequest &request);
 
 // The whole model as JSON.
 Json CapabilitiesJson(const Capabilities &caps);
+// {"id": …, "mark": …}
+Json ItemJson(const ListItemView &item);
+// An item's id with its mark as the views show it: "7", "7*" (marked 1),
+// "7*2" (marked 2).
+std::string MarkedId(const ListItemView &item);
+
+// The driver request every view of the model asks with: the driver's
+// defaults unless --no-defaults, then the command line's settings, with the
+// slots up to I[81] that the lists read. kGoOn, or the exit code after a
+// message on err.
+int BuildModelRequest(CommandLine &cl, std::string_view command, OwnedRequest *request, std::ostream &err);
 
 } // namespace m4k7cli

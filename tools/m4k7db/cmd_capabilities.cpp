@@ -67,12 +67,8 @@ int RunCapabilities(const Args &args, std::ostream &out, std::ostream &err) {
   shape.formats = {"json", "ipp"};
   // Without --format the parser leaves "text": the JSON model.
   if (int code = StartCommand(rest, shape, &cl, out, err); code != kGoOn) return code;
-  const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
-  cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
-  if (int code = BuildCommandRequest(db, cl, "capabilities", &request, err); code != kGoOn) return code;
-  if (request.ints.size() <= m4k7::kSlotSetting81)
-    return Usage(err, "capabilities", "the driver's lists read slots up to I[81]: give --ints 82 or more");
+  if (int code = BuildModelRequest(cl, "capabilities", &request, err); code != kGoOn) return code;
   const int32_t requestedSize = request.ints[ChosenSlot(4113)];
   const Capabilities caps = BuildCapabilities(request);
   std::string text;

@@ -56,12 +56,8 @@ int RunDatasheet(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
   const CommandShape shape{"datasheet", kHelp, kAcceptSettings | kAcceptNoDefaults};
   if (int code = StartCommand(rest, shape, &cl, out, err); code != kGoOn) return code;
-  const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
-  cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
-  if (int code = BuildCommandRequest(db, cl, "datasheet", &request, err); code != kGoOn) return code;
-  if (request.ints.size() <= m4k7::kSlotSetting81)
-    return Usage(err, "datasheet", "the driver's lists read slots up to I[81]: give --ints 82 or more");
+  if (int code = BuildModelRequest(cl, "datasheet", &request, err); code != kGoOn) return code;
   const Capabilities caps = BuildCapabilities(request);
   const int written =
       WriteOutput("datasheet", toFile, path, DatasheetHtml(caps, M4K7DB_VERSION_TEXT), out, err);

@@ -46,19 +46,10 @@ Examples:
   m4k7db settings --margin-mode 5 --format json
 )";
 
-std::string marked(const ListItemView &item) {
-  std::string text = std::to_string(item.id);
-  if (item.mark == 1)
-    text += "*";
-  else if (item.mark)
-    text += "*" + std::to_string(item.mark);
-  return text;
-}
-
 std::string listText(AccessStatus status, const std::vector<ListItemView> &items) {
   if (status != M4K7DB_OK) return "(" + StatusText(status) + ")";
   std::string text;
-  for (const ListItemView &i : items) text += (text.empty() ? "" : " ") + marked(i);
+  for (const ListItemView &i : items) text += (text.empty() ? "" : " ") + MarkedId(i);
   return text.empty() ? "(empty)" : text;
 }
 std::string listText(const ListAnswer &list) { return listText(list.status, list.items); }
@@ -66,16 +57,9 @@ std::string listText(const ListAnswer &list) { return listText(list.status, list
 // "I[4]": the setting a list's items are values for.
 std::string slotOf(uint16_t listKey) { return "I[" + std::to_string(ChosenSlot(listKey)) + "]"; }
 
-Json itemJson(const ListItemView &i) {
-  Json j = Json::object();
-  j.set("id", i.id);
-  j.set("mark", i.mark);
-  return j;
-}
-
 Json listJson(const ListAnswer &list) {
   Json j = Json::array();
-  for (const ListItemView &i : list.items) j.push(itemJson(i));
+  for (const ListItemView &i : list.items) j.push(ItemJson(i));
   return j;
 }
 
@@ -91,12 +75,8 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
   CommandLine cl;
   const CommandShape shape{"settings", kHelp, kAcceptSettings | kAcceptFormat | kAcceptNoDefaults};
   if (int code = StartCommand(args, shape, &cl, out, err); code != kGoOn) return code;
-  const DatabaseInfo &db = DatabaseOf(m4k7::Database::Driver);
-  cl.settings.defaults = cl.settings.defaults || !cl.noDefaults;
   OwnedRequest request;
-  if (int code = BuildCommandRequest(db, cl, "settings", &request, err); code != kGoOn) return code;
-  if (request.ints.size() <= m4k7::kSlotSetting81)
-    return Usage(err, "settings", "the driver's lists read slots up to I[81]: give --ints 82 or more");
+  if (int code = BuildModelRequest(cl, "settings", &request, err); code != kGoOn) return code;
   const bool json = cl.format == "json";
   TextOut text(cl, out);
   const Capabilities caps = BuildCapabilities(request);
@@ -131,35 +111,35 @@ int RunSettings(const Args &args, std::ostream &out, std::ostream &err) {
        << "\n";
   Json inkJson = Json::array();
   for (const InkCaps &ink : caps.inks) {
-    Json ij = itemJson(ink.item), mediaJson = Json::array();
+    Json ij = ItemJson(ink.item), mediaJson = Json::array();
     text << "\nInk count " << ink.item.id << ": media " << slotOf(4110)
          << " (key 4110): " << listText(ink.mediaStatus, itemsOf(ink.media)) << "\n";
     std::vector<std::vector<std::string>> mediaRows = {
         {"media", "sources " + slotOf(4114) + " (4114)",
          "qualities " + slotOf(4118) + " (4118), each with its " + slotOf(4116) + " values (4116)"}};
     for (const MediaCaps &m : ink.media) {
-      Json mj = itemJson(m.item), qualityJson = Json::array();
+      Json mj = ItemJson(m.item), qualityJson = Json::array();
       mj.set("sources", listJson(m.sources));
       std::string qualityText;
       for (const QualityCaps &q : m.qualities) {
-        Json qj = itemJson(q.item), modeJson = Json::array();
+        Json qj = ItemJson(q.item), modeJson = Json::array();
         qj.set("attr1", q.item.attr1);
         qj.set("attr2", q.item.attr2);
         std::string modeText;
         for (const PrintModeValue &mode : q.modes) {
-          Json mo = itemJson(mode.item);
+          Json mo = ItemJson(mode.item);
           mo.set("printMode", mode.hasRecord());
           modeJson.push(std::move(mo));
-          modeText += (modeText.empty() ? "" : " ") + marked(mode.item) + (mode.hasRecord() ? "" : "!");
+          modeText += (modeText.empty() ? "" : " ") + MarkedId(mode.item) + (mode.hasRecord() ? "" : "!");
         }
         qj.set("modes", std::move(modeJson));
         qualityJson.push(std::move(qj));
-        qualityText += (qualityText.empty() ? "" : "  ") + marked(q.item) + ": " +
+        qualityText += (qualityText.empty() ? "" : "  ") + MarkedId(q.item) + ": " +
                        (q.modesStatus == M4K7DB_OK ? modeText : listText(q.modesStatus, {}));
       }
       mj.set("qualities", std::move(qualityJson));
       mediaJson.push(std::move(mj));
-      mediaRows.push_back({marked(m.item), listText(m.sources),
+      mediaRows.push_back({MarkedId(m.item), listText(m.sources),
                            m.qualitiesStatus == M4K7DB_OK ? qualityText : listText(m.qualitiesStatus, {})});
     }
     WriteColumns(text, mediaRows, {{7, 7}, {20, 20, false, 1}, {0, SIZE_MAX, false, 1}}, 2);

@@ -116,16 +116,6 @@ std::string SizeTitle(const PaperSizeCaps &s) {
   return s.name.empty() ? "Paper size " + std::to_string(s.item.id) : s.name;
 }
 
-// A list item's id with its mark as `m4k7db settings` shows it: "7*", "7*2".
-std::string Marked(const ListItemView &item) {
-  std::string text = std::to_string(item.id);
-  if (item.mark == 1)
-    text += "*";
-  else if (item.mark)
-    text += "*" + std::to_string(item.mark);
-  return text;
-}
-
 std::string StatusCell(AccessStatus status) {
   return "<span class=\"small\">" + HtmlEscape(StatusText(status)) + "</span>";
 }
@@ -320,7 +310,7 @@ std::string MatrixTable(const InkCaps &ink) {
       t += std::string("<td class=\"yes\">✓ allowed") + DefaultBadge(q->item.mark) + "<br>I[6]: ";
       if (q->modesStatus != M4K7DB_OK) t += StatusCell(q->modesStatus);
       for (const PrintModeValue &v : q->modes) {
-        const std::string text = Marked(v.item);
+        const std::string text = MarkedId(v.item);
         t += v.hasRecord() ? "<span class=\"mode\">" + text + "</span> "
                            : "<span class=\"mode nr\" title=\"no print-mode record\">" + text +
                                  "†</span><span class=\"vh\"> (no print-mode record)</span> ";
