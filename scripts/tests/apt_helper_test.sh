@@ -265,7 +265,7 @@ check "setup: the default group is build, optional packages of other groups unto
   installed="* -cmake -wine32:i386" cmd='"$SETUP"' rc=0 calls='update; install cmake' \
   out="^setup: build: $n_build of $n_build packages present\$"
 check "setup: a machine with everything runs no apt" installed="*" cmd='"$SETUP" all' rc=0 calls='' \
-  out="^setup: build cups clang reliability windows debian: $n_all of $n_all packages present\$"
+  out="^setup: build cups clang reliability windows debian views: $n_all of $n_all packages present\$"
 check "setup: an optional package that cannot be installed is reported, setup succeeds" \
   installed="* -wine32:i386" archs="i386" install=unmet pauses="" \
   cmd='"$SETUP" --report "$FAKE/report" windows && sed "s/^/report: /" "$FAKE/report"' rc=0 \
