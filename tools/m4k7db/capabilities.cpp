@@ -204,10 +204,8 @@ Json ItemJson(const ListItemView &i) {
 
 std::string MarkedId(const ListItemView &item) {
   std::string text = std::to_string(item.id);
-  if (item.mark == 1)
-    text += "*";
-  else if (item.mark)
-    text += "*" + std::to_string(item.mark);
+  if (item.mark) text += '*';
+  if (item.mark && item.mark != 1) text += std::to_string(item.mark);
   return text;
 }
 
