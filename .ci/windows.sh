@@ -6,7 +6,8 @@
 # Wine's 32-bit half (wine32:i386) comes from the i386 side of the archive,
 # which now and then cannot be installed for reasons outside the project
 # (a mirror in the middle of a sync, security updates out for amd64 but not
-# yet for i386). Then the 32-bit DLL is still built and linked by a C
+# yet for i386), and runs only where the kernel runs 32-bit programs. Where
+# either fails, the 32-bit DLL is still built and linked by a C
 # caller, its export, import and version tables are checked, and one line
 # says that its tests did not run; the script succeeds. Every other failure
 # fails it.
@@ -35,7 +36,11 @@ else
 fi
 not_run=""
 if [ -z "$(apt_missing wine32:i386)" ]; then
-  :
+  # Installed is not enough: a kernel without 32-bit support cannot start
+  # its loader ("Exec format error").
+  if ! loader_says=$(/usr/lib/wine/wine --version 2>&1); then
+    not_run="wine32:i386 is installed, but this machine cannot run its 32-bit loader: ${loader_says##*: }"
+  fi
 elif reason=$(sed -n 's/^wine32:i386\t//p' "$scratch/not-installed" 2>/dev/null) && [ -n "$reason" ]; then
   not_run="wine32:i386 cannot be installed: $reason"
 else

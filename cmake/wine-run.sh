@@ -12,6 +12,14 @@ prefix=$2
 if [ -n "${M4K7DB_WINEPREFIX:-}" ]; then prefix="$M4K7DB_WINEPREFIX/$1"; fi
 shift 2
 export WINEPREFIX="$prefix"
+# Debian's wine starts its 32-bit loader whenever wine32 is installed, also
+# for a 64-bit prefix and also where the kernel cannot run 32-bit programs:
+# a 64-bit prefix takes the 64-bit loader itself.
+loader=wine
+if [ "$WINEARCH" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+  loader=/usr/lib/wine/wine64
+  export WINELOADER="$loader"
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
@@ -21,10 +29,10 @@ if [ ! -f "$prefix/.ready" ]; then
   (
     flock 9
     if [ ! -f "$prefix/.ready" ]; then
-      wineboot -i >"$prefix.log" 2>&1
+      "$loader" wineboot.exe -i >"$prefix.log" 2>&1
       touch "$prefix/.ready"
     fi
   ) 9>"$prefix.lock"
 fi
 
-exec wine "$@"
+exec "$loader" "$@"
