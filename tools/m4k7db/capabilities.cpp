@@ -85,39 +85,29 @@ void AddDefault(Capabilities *caps, uint16_t key, const ListItemView *marked) {
   caps->defaults.push_back(d);
 }
 
+// One level's marked item as the list's default; the caps that carry it, or
+// nullptr for a level without a mark (or without a marked level above it).
+template <class Level>
+const Level *MarkedLevel(Capabilities *caps, uint16_t key, const std::vector<Level> *level) {
+  std::vector<ListItemView> items;
+  if (level)
+    for (const Level &l : *level) items.push_back(l.item);
+  const ListItemView *marked = MarkedOf(items);
+  AddDefault(caps, key, marked);
+  if (level && marked)
+    for (const Level &l : *level)
+      if (l.item.id == marked->id) return &l;
+  return nullptr;
+}
+
 // The marked items from the ink count down, each within the marked item
 // above it.
 void FindDefaults(Capabilities *caps) {
-  std::vector<ListItemView> items;
-  for (const InkCaps &i : caps->inks) items.push_back(i.item);
-  const ListItemView *ink = MarkedOf(items);
-  AddDefault(caps, kInkList, ink);
-  const InkCaps *inkCaps = nullptr;
-  for (const InkCaps &i : caps->inks)
-    if (ink && i.item.id == ink->id) inkCaps = &i;
-  items.clear();
-  if (inkCaps)
-    for (const MediaCaps &m : inkCaps->media) items.push_back(m.item);
-  const ListItemView *media = MarkedOf(items);
-  AddDefault(caps, kMediaList, media);
-  const MediaCaps *mediaCaps = nullptr;
-  if (inkCaps)
-    for (const MediaCaps &m : inkCaps->media)
-      if (media && m.item.id == media->id) mediaCaps = &m;
-  AddDefault(caps, kSourceList, mediaCaps ? MarkedOf(mediaCaps->sources.items) : nullptr);
-  items.clear();
-  if (mediaCaps)
-    for (const QualityCaps &q : mediaCaps->qualities) items.push_back(q.item);
-  const ListItemView *quality = MarkedOf(items);
-  AddDefault(caps, kQualityList, quality);
-  const QualityCaps *qualityCaps = nullptr;
-  if (mediaCaps)
-    for (const QualityCaps &q : mediaCaps->qualities)
-      if (quality && q.item.id == quality->id) qualityCaps = &q;
-  items.clear();
-  if (qualityCaps)
-    for (const PrintModeValue &m : qualityCaps->modes) items.push_back(m.item);
-  AddDefault(caps, kModeList, MarkedOf(items));
+  const InkCaps *ink = MarkedLevel(caps, kInkList, &caps->inks);
+  const MediaCaps *media = MarkedLevel(caps, kMediaList, ink ? &ink->media : nullptr);
+  AddDefault(caps, kSourceList, media ? MarkedOf(media->sources.items) : nullptr);
+  const QualityCaps *quality = MarkedLevel(caps, kQualityList, media ? &media->qualities : nullptr);
+  MarkedLevel(caps, kModeList, quality ? &quality->modes : nullptr);
   // The paper-size list has no mark key.
   AddDefault(caps, kSizeList, nullptr);
 }
